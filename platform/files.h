@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+namespace zk::platform {
+
+// The process's current directory, read anew at every call, without a closing "/".
+std::string workingDirectory();
+// workingDirectory() + "/" + name: where the product's local files live.
+std::string localPath(const std::string& name);
+// The path made absolute against the working directory, "." and ".." resolved
+// lexically (links are not followed).
+std::string expandFileName(const std::string& path);
+
+// True for a regular file (a folder does not count); links are followed.
+bool fileExists(const std::string& path);
+bool folderExists(const std::string& path);
+// Creates one folder level; the result tells whether it worked.
+bool createFolder(const std::string& path);
+// Deletes a file; the result tells whether it worked.
+bool deleteFile(const std::string& path);
+
+// The DOS code for an errno value (ENOENT -> 2, EACCES -> 5, ENOSPC -> 101, ...).
+int dosErrorCode(int errnoValue);
+// The system's text for an errno value without trailing blanks, line breaks
+// and full stops.
+std::string systemErrorText(int errnoValue);
+// Removes trailing blanks, control characters and full stops.
+std::string trimSystemText(std::string text);
+
+}  // namespace zk::platform

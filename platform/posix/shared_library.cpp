@@ -1,0 +1,44 @@
+#include <dlfcn.h>
+
+#include <utility>
+
+#include "platform/shared_library.h"
+
+namespace zk::platform {
+
+SharedLibrary::SharedLibrary(const std::string& fileName) {
+  handle_ = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) {
+    const char* reason = dlerror();
+    errorText_ = reason != nullptr ? reason : "cannot load " + fileName;
+  }
+}
+
+SharedLibrary::~SharedLibrary() {
+  release();
+}
+
+SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), errorText_(std::move(other.errorText_)) {}
+
+SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
+  if (this != &other) {
+    release();
+    handle_ = std::exchange(other.handle_, nullptr);
+    errorText_ = std::move(other.errorText_);
+  }
+  return *this;
+}
+
+void* SharedLibrary::symbol(const char* name) const {
+  return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
+}
+
+void SharedLibrary::release() {
+  if (handle_ != nullptr) {
+    dlclose(handle_);
+    handle_ = nullptr;
+  }
+}
+
+}  // namespace zk::platform

@@ -1,11 +1,48 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QFont>
+#include <cstdlib>
+#include <optional>
+
+#include "app/automation.h"
+#include "app/default_handling.h"
+#include "app/dialogs.h"
+#include "app/main_window.h"
 
 namespace zk {
+namespace {
+
+// Without a display the window runs on the toolkit's offscreen platform.
+void chooseOffscreenWithoutDisplay() {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
+      std::getenv("WAYLAND_DISPLAY") == nullptr) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+}
+
+void substituteFonts() {
+  QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
+  QFont::insertSubstitution("Arial", "Liberation Sans");
+}
+
+}  // namespace
 
 int runProgram(int argc, char** argv) {
+  chooseOffscreenWithoutDisplay();
   QApplication application(argc, argv);
+  setApplicationTitle(applicationTitle(argc > 0 ? argv[0] : "guncelleme"));
+  QApplication::setApplicationName(QString::fromStdString(applicationTitle()));
+  QApplication::setQuitOnLastWindowClosed(false);
+  substituteFonts();
+
+  TForm1 form;
+  if (std::optional<int> exitCode = runWithDefaultHandling([&form] { form.FormCreate(); })) {
+    return *exitCode;
+  }
+  form.showCentred();
+  startAutomation(form);
+  QApplication::exec();
   return 0;
 }
 

@@ -1,0 +1,32 @@
+#include "app/default_handling.h"
+
+#include <exception>
+
+#include "app/dialogs.h"
+#include "platform/error.h"
+
+namespace zk {
+
+std::string errorBoxText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
+    return message + ".";
+  }
+  return message;
+}
+
+std::optional<int> runWithDefaultHandling(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const AbortError&) {
+    // The silent abort: nothing is shown.
+  } catch (const ProgramEnd& end) {
+    return end.exitCode();
+  } catch (const std::exception& failure) {
+    showErrorBox(errorBoxText(failure.what()));
+  } catch (...) {
+    showErrorBox(errorBoxText("Unknown failure"));
+  }
+  return std::nullopt;
+}
+
+}  // namespace zk

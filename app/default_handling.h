@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace zk {
+
+// The text the error box shows for a failure's message: a "." is appended
+// when the message is not empty and its last character's code is above ".".
+std::string errorBoxText(const std::string& message);
+
+// Runs a handler as the event loop dispatches it: a failure that leaves it
+// is shown in the error box (the silent abort shows nothing) and the program
+// goes on. Nothing ever propagates out of here: a request to end the program
+// comes back as the exit code it asks for.
+std::optional<int> runWithDefaultHandling(const std::function<void()>& handler);
+
+}  // namespace zk

@@ -1,0 +1,80 @@
+#include "app/dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdlib>
+#include <iostream>
+
+#include "platform/text_encoding.h"
+
+namespace zk {
+namespace {
+
+std::string& title() {
+  static std::string value;
+  return value;
+}
+
+std::function<void(BoxKind, const std::string&)>& observer() {
+  static std::function<void(BoxKind, const std::string&)> value;
+  return value;
+}
+
+void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& caption,
+             const std::string& text, const char* automaticPrefix) {
+  if (observer()) {
+    observer()(icon == QMessageBox::Critical ? BoxKind::Error : BoxKind::Message, text);
+    return;
+  }
+  if (boxesCloseThemselves()) {
+    std::cerr << automaticPrefix << text << std::endl;
+    return;
+  }
+  QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text),
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+std::string applicationTitle(const std::string& executablePath) {
+  std::string name = executablePath.substr(executablePath.find_last_of("/\\") + 1);
+  name = name.substr(0, name.find('.'));
+  if (!name.empty()) {
+    name = asciiLower(name);
+    if (name[0] >= 'a' && name[0] <= 'z') {
+      name[0] = static_cast<char>(name[0] - 'a' + 'A');
+    }
+  }
+  return name;
+}
+
+void setApplicationTitle(const std::string& value) {
+  title() = value;
+}
+const std::string& applicationTitle() {
+  return title();
+}
+
+bool boxesCloseThemselves() {
+  const char* value = std::getenv("ZK_AUTO_CLOSE_MESSAGE_BOXES");
+  return value != nullptr && std::string(value) == "1";
+}
+
+void setBoxObserver(std::function<void(BoxKind, const std::string&)> value) {
+  observer() = std::move(value);
+}
+
+void showMessageBox(QWidget* parent, const std::string& text) {
+  showBox(parent, QMessageBox::NoIcon, title(), text, "MESSAGE: ");
+}
+
+void showErrorBox(const std::string& text) {
+  showErrorBox(title(), text);
+}
+
+void showErrorBox(const std::string& caption, const std::string& text) {
+  showBox(nullptr, QMessageBox::Critical, caption, text, "ERROR: ");
+}
+
+}  // namespace zk

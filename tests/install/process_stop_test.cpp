@@ -22,7 +22,8 @@ using test::TempFolder;
 constexpr auto kSurvival = 300ms;
 
 // The system's process table, watched: records what stopping does and refuses
-// to end the processes it is told to.
+// to end the processes it is told to. Tests that use the product's names end
+// only their own processes, so a parallel run elsewhere on the machine survives.
 class WatchedTable : public ProcessTable {
  public:
   std::optional<std::vector<platform::ProcessInfo>> snapshot() override {
@@ -34,7 +35,8 @@ class WatchedTable : public ProcessTable {
   }
   bool terminate(int processId) override {
     attempts.push_back(processId);
-    if (refuseAll || refused.count(processId) != 0) {
+    if (refuseAll || refused.count(processId) != 0 ||
+        (!onlyThese.empty() && onlyThese.count(processId) == 0)) {
       return false;
     }
     return ProcessTable::terminate(processId);
@@ -51,6 +53,7 @@ class WatchedTable : public ProcessTable {
   bool snapshotFails = false;
   bool refuseAll = false;
   std::set<int> refused;
+  std::set<int> onlyThese;
   int snapshots = 0;
   std::vector<int> attempts;
   std::vector<int> pauses;
@@ -127,6 +130,7 @@ TEST(StopProcessByName, EndsEveryMatchingProcessInOneCallThenPausesOnce) {
   ChildProcess bystander(copyStandIn(dir.path(), "mobil.exe.old"));
 
   WatchedTable table;
+  table.onlyThese = {first.pid(), second.pid(), bystander.pid()};
   StopProcessByName("mobil.exe", table);
 
   EXPECT_TRUE(first.waitForEnd());
@@ -143,7 +147,9 @@ TEST(StopProcessByName, FoldsTheCaseOfAsciiLettersOnly) {
   ChildProcess upper(copyStandIn(dir.path(), "ZELVAK.EXE"));
   ChildProcess turkish(copyStandIn(dir.path(), "zkgül.exe"));
 
-  StopProcessByName("zelvak.exe");
+  WatchedTable table;
+  table.onlyThese = {upper.pid(), turkish.pid()};
+  StopProcessByName("zelvak.exe", table);
   StopProcessByName("ZKGÜL.EXE");
 
   EXPECT_TRUE(upper.waitForEnd());
@@ -161,7 +167,9 @@ TEST(StopProcessByName, MatchesTheNamePartOfAWindowsPathInArgumentZero) {
   ChildProcess wine(copyStandIn(dir.path(), "zk-wine-preloader"), {},
                     "C:\\Program Files\\ZelvaK\\zelvak.exe");
 
-  StopProcessByName("zelvak.exe");
+  WatchedTable table;
+  table.onlyThese = {wine.pid()};
+  StopProcessByName("zelvak.exe", table);
 
   EXPECT_TRUE(wine.waitForEnd());
   EXPECT_TRUE(wine.endedByKill());

@@ -11,6 +11,9 @@
 namespace zk::platform {
 namespace {
 
+// DOS code of an operation on a file that is not open.
+constexpr int kFileNotOpen = 103;
+
 TextFileFailureHook& failureHook() {
   static TextFileFailureHook hook;
   return hook;
@@ -98,7 +101,7 @@ int TextFile::create(const std::string& path) {
 
 int TextFile::read(std::string& out, std::size_t size) {
   if (fd_ < 0) {
-    return 103;  // file not open
+    return kFileNotOpen;
   }
   if (const int code = injectedFailure(TextFileOperation::Read, path_)) {
     return code;
@@ -120,7 +123,7 @@ int TextFile::read(std::string& out, std::size_t size) {
 
 int TextFile::write(std::string_view bytes) {
   if (fd_ < 0) {
-    return 103;
+    return kFileNotOpen;
   }
   if (const int code = injectedFailure(TextFileOperation::Write, path_)) {
     return code;
@@ -131,7 +134,7 @@ int TextFile::write(std::string_view bytes) {
 
 int TextFile::close() {
   if (fd_ < 0) {
-    return 103;
+    return kFileNotOpen;
   }
   int code = injectedFailure(TextFileOperation::Close, path_);
   if (code == 0 && !pending_.empty()) {

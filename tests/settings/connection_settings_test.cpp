@@ -97,13 +97,5 @@ TEST_F(ConnectionSettingsTest, FolderNamedLikeTheSettingsFileCountsAsMissing) {
   EXPECT_EQ(ui.messages.size(), 1u);
 }
 
-TEST_F(ConnectionSettingsTest, SettingsFileObjectKeepsReadingFromDisk) {
-  writeSettings("[BAGLANTI]\nSUNUCU_IP=first\n");
-  const ConnectionSettings settings = readConnectionSettings(ui);
-  writeSettings("[BAGLANTI]\nSUNUCU_IP=second\n");
-  EXPECT_EQ(settings.settingsFile.readString("BAGLANTI", "SUNUCU_IP", ""), "second");
-  EXPECT_EQ(settings.serverAddress, "first");
-}
-
 }  // namespace
 }  // namespace zk

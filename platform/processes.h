@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zk::platform {
+
+// One running process as the process list shows it.
+struct ProcessInfo {
+  int id = 0;
+  // The names the process goes by: the path of its executable, the first word
+  // of its command line (a Windows program under Wine shows "C:\...\x.exe"
+  // there) and its short command name. A name the system withholds (another
+  // user's executable path, say) is missing.
+  std::vector<std::string> names;
+};
+
+// Every live process of the system (ended processes not yet collected by their
+// parent are left out); nothing when the list cannot be read at all.
+std::optional<std::vector<ProcessInfo>> listProcesses();
+// Ends the process at once, without asking it to close. False when it is not
+// allowed or the process is gone.
+bool terminateProcess(int processId);
+int currentProcessId();
+
+// Opens a program file the way the desktop does: a Windows program (the file
+// starts with "MZ") runs under wine when wine is installed, any other file runs
+// directly when it is executable, otherwise nothing starts. The program runs
+// detached (its own session, standard streams on /dev/null) in the caller's
+// working directory. Nothing is reported.
+void openProgram(const std::string& path);
+
+}  // namespace zk::platform

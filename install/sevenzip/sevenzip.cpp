@@ -186,7 +186,7 @@ T7zArchive::T7zArchive(const std::string& libraryPath) : T7zPlugin(libraryPath) 
 
 T7zInArchive::T7zInArchive(const std::string& libraryPath) : T7zArchive(libraryPath) {}
 
-T7zInArchive::~T7zInArchive() {
+ZK_CALLS_LIBRARY_OBJECTS T7zInArchive::~T7zInArchive() {
   discardCurrentItem();
   // The handler belongs to the library, which the base class unloads.
   handler_.reset();
@@ -248,7 +248,7 @@ void T7zInArchive::raisePending() {
   }
 }
 
-void T7zInArchive::OpenFile(const std::string& path) {
+ZK_CALLS_LIBRARY_OBJECTS void T7zInArchive::OpenFile(const std::string& path) {
   platform::StreamFile file = platform::StreamFile::openForReading(path);
   if (!file.isOpen()) {
     throw Error("Cannot open file \"" + platform::expandFileName(path) + "\". " +
@@ -282,7 +282,7 @@ void T7zInArchive::OpenFile(const std::string& path) {
 
 // A damaged archive opens with the items before the damage only; extracting
 // it would leave files out without a word.
-void T7zInArchive::checkErrorFlags(const std::string& path) const {
+ZK_CALLS_LIBRARY_OBJECTS void T7zInArchive::checkErrorFlags(const std::string& path) const {
   PROPVARIANT value;
   handler_->GetArchiveProperty(kpidErrorFlags, &value);
   std::uint32_t flags = 0;
@@ -307,7 +307,7 @@ void T7zInArchive::checkErrorFlags(const std::string& path) const {
   }
 }
 
-void T7zInArchive::ExtractTo(const std::string& folder) {
+ZK_CALLS_LIBRARY_OBJECTS void T7zInArchive::ExtractTo(const std::string& folder) {
   if (!handler_) {
     throw Error("Cannot extract: no archive is open");
   }
@@ -339,7 +339,7 @@ void T7zInArchive::ExtractTo(const std::string& folder) {
   }
 }
 
-void T7zInArchive::Close() noexcept {
+ZK_CALLS_LIBRARY_OBJECTS void T7zInArchive::Close() noexcept {
   subArchiveName_.clear();
   if (handler_) {
     handler_->Close();
@@ -347,7 +347,7 @@ void T7zInArchive::Close() noexcept {
   }
 }
 
-std::string T7zInArchive::itemPath(std::uint32_t index) const {
+ZK_CALLS_LIBRARY_OBJECTS std::string T7zInArchive::itemPath(std::uint32_t index) const {
   PROPVARIANT value;
   handler_->GetProperty(index, kpidPath, &value);
   std::string path;
@@ -358,7 +358,7 @@ std::string T7zInArchive::itemPath(std::uint32_t index) const {
   return path;
 }
 
-bool T7zInArchive::itemIsFolder(std::uint32_t index) const {
+ZK_CALLS_LIBRARY_OBJECTS bool T7zInArchive::itemIsFolder(std::uint32_t index) const {
   PROPVARIANT value;
   handler_->GetProperty(index, kpidIsDir, &value);
   const bool folder = value.vt == VT_BOOL && value.boolVal != 0;

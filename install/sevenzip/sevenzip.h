@@ -16,6 +16,7 @@
 // the library with a failure code, and the exception is raised again once
 // the library call has returned.
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -66,7 +67,7 @@ class T7zPlugin {
   const platform::SharedLibrary& library() const { return library_; }
 
  private:
-  std::uint32_t references_ = 0;
+  std::atomic<std::uint32_t> references_{0};
   platform::SharedLibrary library_;
   sevenzip::CreateObjectFunction createEntry_ = nullptr;
   sevenzip::VariantClearFunction variantClear_ = nullptr;
@@ -122,7 +123,7 @@ class T7zStream final : public sevenzip::IInStream,
   ~T7zStream() = default;
   sevenzip::HRESULT failed();
 
-  std::uint32_t references_ = 0;
+  std::atomic<std::uint32_t> references_{0};
   std::unique_ptr<platform::StreamFile> owned_;
   platform::StreamFile* file_;
   int failure_ = 0;

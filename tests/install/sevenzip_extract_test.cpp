@@ -187,6 +187,19 @@ TEST_F(SevenZipExtract, ExtractsAgainAfterReopeningWithTheSameObject) {
             (std::set<std::string>{"one.txt", "two.txt", "again/", "again/one.txt"}));
 }
 
+TEST_F(SevenZipExtract, NoFurtherVolumeIsSupplied) {
+  test::writeFile(out + "/split.bin", "previous");
+  test::writeFile(temp.file("v.part1.rar"),
+                  test::rarFirstVolume({RarItem::file("whole.txt", "whole")},
+                                       RarItem::file("split.bin", std::string(1000, 'x'))));
+  test::writeFile(temp.file("v.part2.rar"), "a next volume that must not be asked for");
+  archive.OpenArchiveFile(temp.file("v.part1.rar"));
+  EXPECT_EQ(failureOf([&] { archive.ExtractAllTo(out); }),
+            "Cannot extract \"split.bin\". Data Error");
+  EXPECT_EQ(test::readFile(out + "/whole.txt"), "whole");
+  EXPECT_EQ(test::readFile(out + "/split.bin"), "previous");
+}
+
 class SevenZipOpen : public SevenZipExtract {};
 
 TEST_F(SevenZipOpen, MissingFileFailsAndCloseDoesNothing) {

@@ -11,6 +11,9 @@ constexpr char kSignature[] = {'R', 'a', 'r', '!', '\x1a', '\x07', '\x01', '\x00
 
 enum HeaderType : std::uint64_t { kMainHeader = 1, kFileHeader = 2, kEndHeader = 5 };
 constexpr std::uint64_t kFlagDataArea = 0x0002;
+constexpr std::uint64_t kFlagContinuesInNextVolume = 0x0010;
+constexpr std::uint64_t kArchiveIsVolume = 0x0001;
+constexpr std::uint64_t kEndNotLastVolume = 0x0001;
 constexpr std::uint64_t kFileIsFolder = 0x0001;
 constexpr std::uint64_t kFileHasCrc = 0x0004;
 constexpr std::uint64_t kWindowsHost = 0;
@@ -50,20 +53,23 @@ std::string block(const std::string& fields, bool wrongCrc) {
   return out + sized;
 }
 
-std::string mainHeader() {
-  return block(rarVint(kMainHeader) + rarVint(0) + rarVint(0), false);
+std::string mainHeader(bool volume) {
+  return block(rarVint(kMainHeader) + rarVint(0) + rarVint(volume ? kArchiveIsVolume : 0), false);
 }
 
-std::string endHeader() {
-  return block(rarVint(kEndHeader) + rarVint(0) + rarVint(0), false);
+std::string endHeader(bool lastVolume) {
+  return block(rarVint(kEndHeader) + rarVint(0) + rarVint(lastVolume ? 0 : kEndNotLastVolume),
+               false);
 }
 
-std::string fileHeader(const RarItem& item) {
+// continues: only the first half of the item's data is in this volume, the
+// rest in the next one; its unpacked size and checksum are the whole item's.
+std::string fileHeader(const RarItem& item, bool continues = false) {
   const bool hasData = !item.folder && !item.data.empty();
   std::string fields = rarVint(kFileHeader);
-  fields += rarVint(hasData ? kFlagDataArea : 0);
+  fields += rarVint((hasData ? kFlagDataArea : 0) | (continues ? kFlagContinuesInNextVolume : 0));
   if (hasData) {
-    fields += rarVint(item.data.size());
+    fields += rarVint(continues ? item.data.size() / 2 : item.data.size());
   }
   fields += rarVint(item.folder ? kFileIsFolder : kFileHasCrc);
   fields += rarVint(item.folder ? 0 : item.data.size());
@@ -110,14 +116,27 @@ std::uint32_t rarCrc32(const void* data, std::size_t size, std::uint32_t crc) {
 
 std::string rarArchive(const std::vector<RarItem>& items) {
   std::string out(kSignature, sizeof kSignature);
-  out += mainHeader();
+  out += mainHeader(false);
   for (const RarItem& item : items) {
     out += fileHeader(item);
     if (!item.folder) {
       out += item.data;
     }
   }
-  return out + endHeader();
+  return out + endHeader(true);
+}
+
+std::string rarFirstVolume(const std::vector<RarItem>& items, const RarItem& split) {
+  std::string out(kSignature, sizeof kSignature);
+  out += mainHeader(true);
+  for (const RarItem& item : items) {
+    out += fileHeader(item);
+    if (!item.folder) {
+      out += item.data;
+    }
+  }
+  out += fileHeader(split, true) + split.data.substr(0, split.data.size() / 2);
+  return out + endHeader(false);
 }
 
 void writeRarArchive(const std::string& path, const std::vector<RarItem>& items) {
@@ -126,14 +145,14 @@ void writeRarArchive(const std::string& path, const std::vector<RarItem>& items)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   };
   put(std::string(kSignature, sizeof kSignature));
-  put(mainHeader());
+  put(mainHeader(false));
   for (const RarItem& item : items) {
     put(fileHeader(item));
     if (!item.folder) {
       put(item.data);
     }
   }
-  put(endHeader());
+  put(endHeader(true));
   out.close();
   if (!out) {
     throw std::runtime_error("cannot write " + path);

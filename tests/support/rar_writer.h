@@ -41,6 +41,10 @@ struct RarItem {
 // per item in order, end-of-archive header.
 std::string rarArchive(const std::vector<RarItem>& items);
 
+// The first volume of a multi-volume archive: the items, then the first half
+// of split, whose rest would be in the next volume.
+std::string rarFirstVolume(const std::vector<RarItem>& items, const RarItem& split);
+
 // The same archive written straight to a file (large items are not copied).
 void writeRarArchive(const std::string& path, const std::vector<RarItem>& items);
 

@@ -50,9 +50,14 @@ start() {
   rm -rf "$dir"
   mkdir -p "$dir/root" "$dir/lock" "$dir/tmp" "$dir/data"
   local item
-  for item in UDF intl plugins lib firebird.msg; do
+  for item in UDF plugins lib firebird.msg; do
     ln -s "$installed_root/$item" "$dir/root/$item"
   done
+  # The character sets module is named as $(root)/intl/fbintl; the server
+  # compares that name with the file it loaded after resolving links, so a
+  # linked folder leaves every character set "not installed": copy it.
+  mkdir "$dir/root/intl"
+  cp "$installed_root/intl/libfbintl.so" "$dir/root/intl/"
   cp /etc/firebird/3.0/plugins.conf /etc/firebird/3.0/fbtrace.conf "$dir/root/"
   cat >"$dir/root/databases.conf" <<CONF
 security.db = $dir/data/security3.fdb

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/platform_names.h"
+#include "platform/text_encoding.h"
 
 namespace zk {
 namespace {
@@ -173,6 +174,8 @@ std::exception_ptr FirebirdClient::databaseError() {
   if (!text.empty() && text.back() == '.') {
     text.pop_back();
   }
+  // The texts come in the connection's character set, Windows-1254.
+  text = cp1254ToUtf8(text);
   if (sqlCode == -551) {
     return std::make_exception_ptr(DatabasePermissionError(text, sqlCode, errorCode));
   }

@@ -202,9 +202,17 @@ void DatabaseConnection::closeSilently() noexcept {
   if (!connected()) {
     return;
   }
-  try {
-    endTransactionAndStatements();
-  } catch (...) {
+  for (DatabaseQuery* query : queries_) {
+    try {
+      query->release();
+    } catch (...) {
+    }
+  }
+  if (transaction_ != nullptr) {
+    try {
+      transaction_->commitForced();
+    } catch (...) {
+    }
   }
   client_.detachDatabase(client_.status(), &handle_);
   handle_ = 0;

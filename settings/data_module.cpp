@@ -17,7 +17,7 @@ namespace {
 // already gone, or its cursor already closed.
 constexpr ISC_STATUS kBadStatementHandle = 335544485L;
 constexpr ISC_STATUS kCursorNotOpen = 335544577L;
-// A fetch that finds the cursor already past its end.
+// A fetch on a cursor the server no longer has: no row, not a failure.
 constexpr ISC_STATUS kCursorError = 335544572L;
 constexpr ISC_STATUS kNoMoreRows = 100;
 

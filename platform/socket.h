@@ -57,4 +57,10 @@ class StreamSocket {
 // writes stay on. A failed connect releases the socket and throws SocketError.
 std::unique_ptr<StreamSocket> connectTcp(Ipv4Address address, std::uint16_t port);
 
+// Tells the system that a large buffer is about to be filled from a socket
+// front to back, so that it is backed by large pages where the system offers
+// them (fewer page faults while a big body arrives). Only advice: nothing
+// fails and the contents stay as they are.
+void adviseLargeReceiveBuffer(void* data, std::size_t size);
+
 }  // namespace zk::platform

@@ -12,6 +12,8 @@ namespace zk {
 namespace {
 
 constexpr const char* kConnectionClosedGracefully = "Connection Closed Gracefully.";
+// From this size on a body's buffer asks the system for large pages.
+constexpr std::size_t kLargeBody = 4 * 1024 * 1024;
 
 bool isBlank(char c) {
   return static_cast<unsigned char>(c) <= ' ';
@@ -421,7 +423,11 @@ void HttpClient::readBody(std::string& destination, int timeoutMs) {
 
 void HttpClient::readDelimited(std::string& destination, std::int32_t length, int timeoutMs) {
   const auto total = static_cast<std::size_t>(length);
+  const std::size_t oldCapacity = destination.capacity();
   destination.reserve(destination.size() + total);
+  if (destination.capacity() != oldCapacity && total >= kLargeBody) {
+    platform::adviseLargeReceiveBuffer(destination.data(), destination.capacity());
+  }
   try {
     beginWork(WorkMode::Read, length);
     std::size_t moved = std::min(buffered(), total);

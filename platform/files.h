@@ -20,6 +20,20 @@ bool createFolder(const std::string& path);
 // Deletes a file; the result tells whether it worked.
 bool deleteFile(const std::string& path);
 
+// Writes `bytes` to a new file beside `path` and renames it over `path` only
+// when every byte was written, so an interrupted write never leaves a partial
+// file behind. An existing file keeps its permission bits. `failure` tells
+// which step failed, `errnoValue` why: Create when the target cannot be
+// written (its folder is missing, it is a folder, it cannot be opened for
+// writing) or the new file cannot be made or renamed; Write when the bytes did
+// not all reach the new file (it is then removed and the target is unchanged).
+struct FileReplaceResult {
+  enum class Failure { None, Create, Write };
+  Failure failure = Failure::None;
+  int errnoValue = 0;
+};
+FileReplaceResult replaceFileContents(const std::string& path, const std::string& bytes);
+
 // The DOS code for an errno value (ENOENT -> 2, EACCES -> 5, ENOSPC -> 101, ...).
 int dosErrorCode(int errnoValue);
 // The system's text for an errno value without trailing blanks, line breaks

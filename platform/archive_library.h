@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zk::platform {
+
+// Where the archive library (kArchiveLibraryFile) is looked for, in this
+// order: the working directory, the program's own folder, the system's copy.
+std::vector<std::string> archiveLibraryFolders();
+// The full path of the first kArchiveLibraryFile found in those folders;
+// empty when none has it.
+std::string findArchiveLibrary();
+
+// The system's text for a result code of the archive library, without
+// trailing blanks, control characters and full stops.
+std::string resultCodeText(std::int32_t code);
+
+}  // namespace zk::platform

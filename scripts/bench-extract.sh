@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds and runs the extraction benchmark: a 256 MiB stored RAR archive
+# through the archive object against "7z x" of the same archive.
+#   scripts/bench-extract.sh [rounds]
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+bash scripts/install-deps.sh
+
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZK_BUILD_BENCH=ON >/dev/null
+cmake --build build-bench --target bench_extract -j "$(nproc)"
+build-bench/bench/extract/bench_extract "${1:-5}"

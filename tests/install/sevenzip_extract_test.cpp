@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "install/sevenzip/sevenzip.h"
+#include "platform/error.h"
+#include "tests/support/rar_writer.h"
+#include "tests/support/temp_folder.h"
+
+namespace zk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RarItem;
+
+const std::string kSystemLibrary = "/usr/lib/p7zip/7z.so";
+const std::string kTurkishName = "Güncelleme_ŞşÇçĞğİıÖöÜü.txt";
+
+std::string failureOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error.message();
+  }
+  return "(no failure)";
+}
+
+// Every path below the folder, relative to it ("sub/", "sub/x.txt").
+std::set<std::string> contentsOf(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    std::string name = fs::relative(entry.path(), folder).string();
+    names.insert(entry.is_directory() ? name + "/" : name);
+  }
+  return names;
+}
+
+class SevenZipExtract : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    out = temp.file("out");
+    fs::create_directory(out);
+    archive.CreateRarArchive(kSystemLibrary);
+  }
+
+  std::string archiveOf(const std::vector<RarItem>& items, const std::string& name = "a.rar") {
+    const std::string path = temp.file(name);
+    test::writeRarArchive(path, items);
+    return path;
+  }
+  void extract(const std::vector<RarItem>& items, const std::string& folder) {
+    archive.OpenArchiveFile(archiveOf(items));
+    archive.ExtractAllTo(folder);
+    archive.CloseArchive();
+  }
+
+  test::TempFolder temp;
+  std::string out;
+  ArchiveSlot archive;
+};
+
+TEST_F(SevenZipExtract, WritesFilesBelowTheFolderAndCreatesTheirFolders) {
+  extract({RarItem::file("top.txt", "top"), RarItem::folderItem("empty"),
+           RarItem::file("sub/dir/inner.txt", "inner"), RarItem::file(kTurkishName, "tr"),
+           RarItem::file("zero.txt", "")},
+          out);
+  EXPECT_EQ(contentsOf(out),
+            (std::set<std::string>{"top.txt", "sub/", "sub/dir/", "sub/dir/inner.txt", kTurkishName,
+                                   "zero.txt"}));
+  EXPECT_EQ(test::readFile(out + "/top.txt"), "top");
+  EXPECT_EQ(test::readFile(out + "/sub/dir/inner.txt"), "inner");
+  EXPECT_EQ(test::readFile(out + "/" + kTurkishName), "tr");
+  EXPECT_EQ(test::readFile(out + "/zero.txt"), "");
+}
+
+TEST_F(SevenZipExtract, FolderWithOrWithoutClosingSlashIsTheSame) {
+  const std::vector<RarItem> items{RarItem::file("top.txt", "1"), RarItem::file("d/x.txt", "2")};
+  extract(items, out + "/");
+  const std::set<std::string> withSlash = contentsOf(out);
+  fs::remove_all(out);
+  fs::create_directory(out);
+  extract(items, out);
+  EXPECT_EQ(contentsOf(out), withSlash);
+  EXPECT_EQ(withSlash, (std::set<std::string>{"top.txt", "d/", "d/x.txt"}));
+}
+
+TEST_F(SevenZipExtract, MissingExtractionFolderIsCreated) {
+  extract({RarItem::file("dll/a.dll", "a")}, out + "/new/level");
+  EXPECT_EQ(test::readFile(out + "/new/level/dll/a.dll"), "a");
+}
+
+TEST_F(SevenZipExtract, BackslashesSeparateFolders) {
+  extract({RarItem::file("sub\\x.txt", "x")}, out);
+  EXPECT_EQ(test::readFile(out + "/sub/x.txt"), "x");
+}
+
+TEST_F(SevenZipExtract, ReplacesAnExistingFileKeepingItsPermissions) {
+  test::writeFile(out + "/top.txt", "an older and longer content");
+  fs::permissions(out + "/top.txt", fs::perms(0750));
+  extract({RarItem::file("top.txt", "new")}, out);
+  EXPECT_EQ(test::readFile(out + "/top.txt"), "new");
+  EXPECT_EQ(fs::status(out + "/top.txt").permissions(), fs::perms(0750));
+  EXPECT_EQ(contentsOf(out), (std::set<std::string>{"top.txt"}));
+}
+
+TEST_F(SevenZipExtract, TargetThatCannotBeCreatedFailsTheExtraction) {
+  fs::create_directories(out + "/top.txt/inside");
+  archive.OpenArchiveFile(archiveOf({RarItem::file("top.txt", "t")}));
+  EXPECT_EQ(failureOf([&] { archive.ExtractAllTo(out); }),
+            "Cannot create file \"" + out + "/top.txt\". Is a directory");
+
+  test::writeFile(out + "/sub", "a file where a folder should be");
+  archive.CloseArchive();
+  archive.OpenArchiveFile(archiveOf({RarItem::file("sub/x.txt", "x")}, "b.rar"));
+  EXPECT_EQ(failureOf([&] { archive.ExtractAllTo(out); }),
+            "Cannot create file \"" + out + "/sub/x.txt\". Not a directory");
+  archive.CloseArchive();
+  EXPECT_EQ(contentsOf(out), (std::set<std::string>{"top.txt/", "top.txt/inside/", "sub"}));
+}
+
+TEST_F(SevenZipExtract, MessageNamesTheFullPathOfARelativeFolder) {
+  fs::create_directories(out + "/top.txt/inside");
+  test::ScopedWorkingDirectory inTemp(temp.path());
+  archive.OpenArchiveFile(archiveOf({RarItem::file("top.txt", "")}));
+  EXPECT_EQ(failureOf([&] { archive.ExtractAllTo("out/./"); }),
+            "Cannot create file \"" + out + "/top.txt\". Is a directory");
+}
+
+TEST_F(SevenZipExtract, AFailedItemLeavesThePreviousFileAndFailsAfterTheOthers) {
+  test::writeFile(out + "/zelvak.exe", "previous program");
+  test::writeFile(out + "/data.bin", "previous data");
+  RarItem corrupt = RarItem::file("data.bin", "checksum will not match");
+  corrupt.wrongDataCrc = true;
+  archive.OpenArchiveFile(archiveOf({RarItem::compressed("zelvak.exe", std::string(64, 'z')),
+                                     corrupt, RarItem::file("after.txt", "after")}));
+  EXPECT_EQ(failureOf([&] { archive.ExtractAllTo(out); }),
+            "Cannot extract \"zelvak.exe\". Unsupported Method (1 more item failed)");
+  archive.CloseArchive();
+
+  EXPECT_EQ(test::readFile(out + "/zelvak.exe"), "previous program");
+  EXPECT_EQ(test::readFile(out + "/data.bin"), "previous data");
+  EXPECT_EQ(test::readFile(out + "/after.txt"), "after");
+  EXPECT_EQ(contentsOf(out), (std::set<std::string>{"zelvak.exe", "data.bin", "after.txt"}));
+}
+
+TEST_F(SevenZipExtract, AFailedNewItemLeavesNothing) {
+  RarItem corrupt = RarItem::file("data.bin", "checksum will not match");
+  corrupt.wrongDataCrc = true;
+  archive.OpenArchiveFile(archiveOf({corrupt}));
+  EXPECT_EQ(failureOf([&] { archive.ExtractAllTo(out); }),
+            "Cannot extract \"data.bin\". CRC Failed");
+  EXPECT_TRUE(contentsOf(out).empty());
+}
+
+TEST_F(SevenZipExtract, NothingIsWrittenOutsideTheFolder) {
+  const std::string outside = temp.file("outside");
+  fs::create_directory(outside);
+  const std::string nested = out + "/nested";
+  archive.OpenArchiveFile(archiveOf({
+      RarItem::file("../evil.txt", "e"),
+      RarItem::file(outside + "/abs.txt", "a"),
+      RarItem::file("C:/drive.txt", "c"),
+      RarItem::file("ok/../../../sneaky.txt", "s"),
+      RarItem::file("..\\back.txt", "b"),
+      RarItem::file("fine.txt", "fine"),
+  }));
+  EXPECT_EQ(failureOf([&] { archive.ExtractAllTo(nested); }),
+            "Cannot extract \"../evil.txt\". Unsafe path (4 more items failed)");
+  EXPECT_EQ(contentsOf(temp.path()), (std::set<std::string>{"a.rar", "outside/", "out/",
+                                                            "out/nested/", "out/nested/fine.txt"}));
+}
+
+TEST_F(SevenZipExtract, ExtractsAgainAfterReopeningWithTheSameObject) {
+  archive.OpenArchiveFile(archiveOf({RarItem::file("one.txt", "1")}, "one.rar"));
+  archive.ExtractAllTo(out);
+  archive.ExtractAllTo(out + "/again");
+  archive.CloseArchive();
+  archive.OpenArchiveFile(archiveOf({RarItem::file("two.txt", "2")}, "two.rar"));
+  archive.OpenArchiveFile(temp.file("two.rar"));
+  archive.ExtractAllTo(out);
+  archive.CloseArchive();
+  EXPECT_EQ(contentsOf(out),
+            (std::set<std::string>{"one.txt", "two.txt", "again/", "again/one.txt"}));
+}
+
+TEST_F(SevenZipExtract, NoFurtherVolumeIsSupplied) {
+  test::writeFile(out + "/split.bin", "previous");
+  test::writeFile(temp.file("v.part1.rar"),
+                  test::rarFirstVolume({RarItem::file("whole.txt", "whole")},
+                                       RarItem::file("split.bin", std::string(1000, 'x'))));
+  test::writeFile(temp.file("v.part2.rar"), "a next volume that must not be asked for");
+  archive.OpenArchiveFile(temp.file("v.part1.rar"));
+  EXPECT_EQ(failureOf([&] { archive.ExtractAllTo(out); }),
+            "Cannot extract \"split.bin\". Data Error");
+  EXPECT_EQ(test::readFile(out + "/whole.txt"), "whole");
+  EXPECT_EQ(test::readFile(out + "/split.bin"), "previous");
+}
+
+class SevenZipOpen : public SevenZipExtract {};
+
+TEST_F(SevenZipOpen, MissingFileFailsAndCloseDoesNothing) {
+  EXPECT_EQ(failureOf([&] { archive.OpenArchiveFile(temp.file("missing.rar")); }),
+            "Cannot open file \"" + temp.file("missing.rar") + "\". No such file or directory");
+  archive.CloseArchive();
+  archive.CloseArchive();
+  EXPECT_THROW(archive.ExtractAllTo(out), Error);
+}
+
+TEST_F(SevenZipOpen, RelativePathIsNamedInFull) {
+  test::ScopedWorkingDirectory inTemp(temp.path());
+  EXPECT_EQ(failureOf([&] { archive.OpenArchiveFile("update/../missing.rar"); }),
+            "Cannot open file \"" + temp.file("missing.rar") + "\". No such file or directory");
+}
+
+TEST_F(SevenZipOpen, FileThatIsNoRarArchiveFails) {
+  test::writeFile(temp.file("text.rar"), "this is not an archive at all\n");
+  EXPECT_EQ(failureOf([&] { archive.OpenArchiveFile(temp.file("text.rar")); }),
+            "Incorrect function");
+  archive.CloseArchive();
+  archive.CloseArchive();
+}
+
+TEST_F(SevenZipOpen, DamagedArchivesFailToOpen) {
+  const std::string whole = test::rarArchive(
+      {RarItem::file("first.txt", "first"), RarItem::file("second.txt", std::string(100, 's'))});
+  test::writeFile(temp.file("cut.rar"), whole.substr(0, whole.size() - 40));
+  EXPECT_EQ(failureOf([&] { archive.OpenArchiveFile(temp.file("cut.rar")); }),
+            "Cannot open file \"" + temp.file("cut.rar") + "\". Unexpected end of archive");
+  archive.CloseArchive();
+
+  RarItem badHeader = RarItem::file("second.txt", "s");
+  badHeader.wrongHeaderCrc = true;
+  const std::string damaged =
+      archiveOf({RarItem::file("first.txt", "first"), badHeader, RarItem::file("third.txt", "t")});
+  EXPECT_EQ(failureOf([&] { archive.OpenArchiveFile(damaged); }),
+            "Cannot open file \"" + damaged + "\". Headers Error");
+  archive.CloseArchive();
+}
+
+}  // namespace
+}  // namespace zk

@@ -238,6 +238,23 @@ TEST_F(ActionsWithRealParts, ReportsLineStaysWhenTheExtractionFails) {
   EXPECT_EQ(ui.status(), "Raporlar İndirildi");
 }
 
+TEST_F(ActionsWithRealParts, PrintingRemovalEndsTheProgramAndDeletesOnlyItsFile) {
+  auto printingProgram = running("yazdir.exe");
+  test::writeFile(folder.file("yazici.exe"), "printer driver");
+  test::writeFile(folder.file("verpr.txt"), "7");
+
+  EXPECT_EQ(run(BitBtn8Click), "");
+
+  EXPECT_TRUE(printingProgram->waitForEnd(5s));
+  EXPECT_FALSE(exists("yazdir.exe"));
+  EXPECT_TRUE(exists("yazici.exe"));
+  EXPECT_TRUE(exists("verpr.txt"));
+  EXPECT_EQ(ui.memo, Lines{"earlier text"});
+  EXPECT_TRUE(ui.messages.empty());
+  // Once more with nothing left to stop or delete: still nothing to see.
+  EXPECT_EQ(run(BitBtn8Click), "");
+}
+
 // --- DLL bundle and mobile server -------------------------------------------
 
 TEST_F(ActionsWithRealParts, BundleReplacesTheStagingFolderAndPassesOverAMissingLibrary) {

@@ -67,6 +67,7 @@ echo "== starting the product's programs"
 for program in zelvak.exe mobil.exe zkbck.exe yazdir.exe; do
   (cd "$install" && exec "./$program" --mark "$demo/marks/$program.mark") &
   standin_pids+=("$!")
+  disown "$!"
 done
 for program in zelvak.exe mobil.exe zkbck.exe yazdir.exe; do
   for _ in $(seq 1 100); do

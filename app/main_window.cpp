@@ -41,8 +41,10 @@ QFont designFont(const ControlDesign& design) {
 }
 
 void setTextColor(QWidget* widget, QPalette::ColorRole role, Rgb color) {
+  // Only the enabled look takes the colour: a disabled button stays greyed.
   QPalette palette = widget->palette();
-  palette.setColor(role, QColor(color.red, color.green, color.blue));
+  palette.setColor(QPalette::Active, role, QColor(color.red, color.green, color.blue));
+  palette.setColor(QPalette::Inactive, role, QColor(color.red, color.green, color.blue));
   widget->setPalette(palette);
 }
 
@@ -66,7 +68,7 @@ QIcon ownIcon() {
 
 }  // namespace
 
-TForm1::TForm1() : QWidget(nullptr) {
+TForm1::TForm1(Tdm* dm) : QWidget(nullptr), dm_(dm) {
   setObjectName("Form1");
   setWindowTitle(q(kWindowCaption));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -264,7 +266,7 @@ void TForm1::setFontColor(const std::string& name, Rgb color) {
 }
 
 Rgb TForm1::fontColor(const std::string& name) const {
-  const QColor color = widget(name)->palette().color(QPalette::WindowText);
+  const QColor color = widget(name)->palette().color(QPalette::Active, QPalette::WindowText);
   return Rgb{static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),
              static_cast<std::uint8_t>(color.blue())};
 }
@@ -391,9 +393,6 @@ void TForm1::showEvent(QShowEvent* event) {
   shownOnce_ = true;
 }
 
-void TForm1::FormCreate() {}
-void TForm1::Timer1Timer() {}
-void TForm1::Button1Click() {}
 void TForm1::BitBtn1Click() {}
 void TForm1::BitBtn2Click() {}
 void TForm1::BitBtn3Click() {}

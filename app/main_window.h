@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "install/sevenzip/sevenzip.h"
 #include "platform/user_interface.h"
+#include "settings/profile_reader.h"
+#include "transfer/http_client.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -16,13 +19,17 @@ class QTimer;
 
 namespace zk {
 
+class Tdm;
+
 // The main window Form1: the controls of its design, the user-interface
 // operations every routine uses, and the event handlers.
 class TForm1 : public QWidget, public UserInterface {
   Q_OBJECT
 
  public:
-  TForm1();
+  // dm: the data module with the database connection; without one the
+  // licence-year lookup is left out (window tests).
+  explicit TForm1(Tdm* dm = nullptr);
   ~TForm1() override;
 
   // UserInterface
@@ -72,6 +79,27 @@ class TForm1 : public QWidget, public UserInterface {
   bool userClicksIgnored() const { return busyDepth_ > 0; }
   bool quitRequested() const { return quitRequested_; }
 
+  // Fields of the window, all empty until the start-up sets them.
+  std::string yearBaseUrl;
+  std::string serverRootUrl;
+  std::string updateDir;
+  std::string reportDir;
+  bool versionCheckDone = false;
+  std::optional<IniFile> settingsFile;
+  // The values of the settings file, fixed for the run.
+  std::string serverAddress;
+  std::string databasePath;
+  // The configured HTTP client; only DownloadFile uses it.
+  HttpClient IdHTTP1;
+  // The archive object of the running update action.
+  ArchiveSlot archive;
+
+  // Settings file, status bar, licence year and the server URLs.
+  void local_baglanti_kontrol();
+  bool isInternetConnection() const;
+  // Fetches url with IdHTTP1 and stores the whole body at targetPath.
+  void DownloadFile(const std::string& url, const std::string& targetPath);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -99,6 +127,10 @@ class TForm1 : public QWidget, public UserInterface {
   QLabel* label(const std::string& name) const;
   void fitLabel(QLabel* label);
   void renderMemo();
+  void showClock();
+  void fetchStartupFiles();
+
+  Tdm* dm_ = nullptr;
 
   std::map<std::string, QWidget*> widgets_;
   std::map<std::string, LabelAnchor> labelAnchors_;

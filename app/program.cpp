@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QFont>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 #include "app/automation.h"
 #include "app/default_handling.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "settings/data_module.h"
+#include "settings/firebird_client.h"
 
 namespace zk {
 namespace {
@@ -36,7 +39,17 @@ int runProgram(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   substituteFonts();
 
-  TForm1 form;
+  // The data module comes before any window: without the database client
+  // library the program cannot run at all.
+  std::unique_ptr<Tdm> dm;
+  try {
+    dm = std::make_unique<Tdm>();
+  } catch (const DatabaseClientLoadError& failure) {
+    showErrorBox("Application Error", failure.applicationErrorText(argc > 0 ? argv[0] : ""));
+    return 1;
+  }
+
+  TForm1 form(dm.get());
   if (std::optional<int> exitCode = runWithDefaultHandling([&form] { form.FormCreate(); })) {
     return *exitCode;
   }

@@ -1,27 +1,132 @@
 #!/usr/bin/env bash
-# The main job: builds guncelleme, prepares a demo installation folder and runs
-# the program there. With no display it runs offscreen, saves a screenshot of
-# the window and closes it.
+# The main job. Builds guncelleme and runs it in a demo installation of the
+# product against real parts on this machine: a Firebird server holding the
+# company database with the licence year, and an nginx update server with the
+# version texts, the announcement and the five module archives. Stand-ins of
+# the product's programs run in the installation until the update stops them.
+#
+# With a display the window opens and you press "Otomatik Güncelle" yourself.
+# Without one it runs offscreen, presses it itself, saves screenshots before
+# and after, prints a summary and shuts everything down.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" --target guncelleme
+cmake --build --preset default -j "$(nproc)" --target guncelleme zk_standin zk_make_demo
 
+build="$root/build"
 demo="$root/demo-run"
 install="$demo/install"
-mkdir -p "$install"
+rm -rf "$demo"
+mkdir -p "$demo/data" "$demo/marks"
+state="$(mktemp -d /tmp/zk-demo-services-XXXXXX)"
+
+standin_pids=()
+cleanup() {
+  local pid
+  for pid in "${standin_pids[@]}"; do
+    kill -9 "$pid" 2>/dev/null || true
+  done
+  if [ -f "$demo/marks/started-zelvak.mark" ]; then
+    pid="$(sed -n 's/^pid=//p' "$demo/marks/started-zelvak.mark")"
+    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
+  fi
+  bash "$root/scripts/services.sh" stop "$state" >/dev/null 2>&1 || true
+  rm -rf "$state"
+}
+trap cleanup EXIT
+
+echo "== starting the database server and the update server"
+bash scripts/services.sh start "$state"
+set -a
+# shellcheck disable=SC1091
+. "$state/env"
+set +a
+if [ -z "${ZK_FIREBIRD_PORT:-}" ] || [ -z "${ZK_NGINX_PORT:-}" ]; then
+  echo "demo: the services did not start" >&2
+  exit 1
+fi
+
+echo "== company database with the licence year 2027"
+database="$demo/data/zelvak.fdb"
+"$ZK_FIREBIRD_ISQL" -q -b >/dev/null <<SQL
+SET SQL DIALECT 3;
+CREATE DATABASE 'localhost/$ZK_FIREBIRD_PORT:$database' USER 'SYSDBA' PASSWORD 'quorblent' DEFAULT CHARACTER SET WIN1254;
+CREATE TABLE firmabilgi (yil INTEGER, unvan VARCHAR(60));
+INSERT INTO firmabilgi VALUES (2027, 'Örnek Ticaret A.Ş.');
+COMMIT;
+SQL
+
+echo "== update server at http://127.0.0.1:$ZK_NGINX_PORT/ and the installation at $install"
+"$build/tests/tools/zk_make_demo" server "$ZK_NGINX_ROOT" "$build/tests/helpers/zk_standin"
+"$build/tests/tools/zk_make_demo" install "$install" localhost "$database" \
+  "$build/tests/helpers/zk_standin"
+
+echo "== starting the product's programs"
+for program in zelvak.exe mobil.exe zkbck.exe yazdir.exe; do
+  (cd "$install" && exec "./$program" --mark "$demo/marks/$program.mark") &
+  standin_pids+=("$!")
+  disown "$!"
+done
+for program in zelvak.exe mobil.exe zkbck.exe yazdir.exe; do
+  for _ in $(seq 1 100); do
+    [ -f "$demo/marks/$program.mark" ] && break
+    sleep 0.05
+  done
+done
+
+export FIREBIRD="$ZK_FIREBIRD_ROOT"
+export ZELVAK_UPDATE_ROOT="http://127.0.0.1:$ZK_NGINX_PORT/"
+export ZK_CONNECTIVITY=online
+export ZK_STANDIN_MARK="$demo/marks/started-zelvak.mark"
+
+echo "== running guncelleme"
 cd "$install"
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  export QT_QPA_PLATFORM=offscreen
-  export ZK_SCREENSHOT="$demo/window.png"
-  export ZK_QUIT_AFTER_SCREENSHOT=1
-fi
 status=0
-"$root/build/app/guncelleme" || status=$?
-echo "guncelleme exited with code $status"
-if [ -n "${ZK_SCREENSHOT:-}" ]; then
-  echo "screenshot: $ZK_SCREENSHOT"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  "$build/app/guncelleme" || status=$?
+  echo "guncelleme exited with code $status"
+  exit "$status"
 fi
+
+export QT_QPA_PLATFORM=offscreen
+export ZK_AUTO_CLOSE_MESSAGE_BOXES=1
+export ZK_DEMO_AUTOMATIC_UPDATE=1
+export ZK_SCREENSHOT_BEFORE="$demo/before.png"
+export ZK_SCREENSHOT_AFTER="$demo/after.png"
+"$build/app/guncelleme" >"$demo/guncelleme.out" 2>"$demo/guncelleme.err" || status=$?
+grep '^DEMO' "$demo/guncelleme.out" || true
+grep -E '^(MESSAGE|ERROR):' "$demo/guncelleme.err" || true
+
+echo
+echo "== summary"
+echo "guncelleme exited with code $status"
+echo "version files:"
+for file in verzk.txt vermb.txt verpr.txt verrp.txt verdl.txt; do
+  printf '  %-10s installed now: %s\n' "$file" "$(head -n 1 "$install/$file" | tr -d '\r')"
+done
+echo "programs installed:"
+for program in zelvak.exe mobil.exe zkbck.exe yazdir.exe; do
+  printf '  %-11s %s\n' "$program" "$(grep -a -o 'ZELVAK-DEMO .*' "$install/$program" | tail -n 1)"
+done
+echo "DLL bundle: $(grep -l 'version 4' "$install"/*.dll "$install"/*.manifest 2>/dev/null | wc -l) of 16 libraries at version 4"
+echo "report files: $(cd "$install/report" && find . -type f | sort | tr '\n' ' ')"
+echo "programs stopped:"
+i=0
+for program in zelvak.exe mobil.exe zkbck.exe yazdir.exe; do
+  pid="${standin_pids[$i]}"
+  if kill -0 "$pid" 2>/dev/null && ! grep -q '^State:.*Z' "/proc/$pid/status" 2>/dev/null; then
+    echo "  $program (pid $pid) still running"
+  else
+    echo "  $program (pid $pid) stopped"
+  fi
+  i=$((i + 1))
+done
+if [ -f "$demo/marks/started-zelvak.mark" ]; then
+  echo "program started: zelvak.exe (pid $(sed -n 's/^pid=//p' "$demo/marks/started-zelvak.mark"), in $(sed -n 's/^cwd=//p' "$demo/marks/started-zelvak.mark"))"
+else
+  echo "program started: none"
+fi
+echo "screenshots: $demo/before.png $demo/after.png"
 exit "$status"

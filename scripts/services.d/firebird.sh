@@ -3,7 +3,7 @@
 # It has its own root folder (configuration), lock folder and security
 # database below $ZK_SERVICE_STATE/firebird, so it never meets another
 # Firebird server on the machine. SYSDBA's password is "quorblent".
-#   firebird.sh start   -> appends ZK_FIREBIRD_PORT=... and ZK_FIREBIRD_ISQL=... to $ZK_SERVICE_ENV
+#   firebird.sh start   -> appends ZK_FIREBIRD_PORT, ZK_FIREBIRD_ISQL and ZK_FIREBIRD_ROOT to $ZK_SERVICE_ENV
 #   firebird.sh stop
 set -euo pipefail
 : "${ZK_SERVICE_STATE:?}"
@@ -89,6 +89,9 @@ CONF
         {
           echo "ZK_FIREBIRD_PORT=$port"
           echo "ZK_FIREBIRD_ISQL=$isql"
+          # A client started with FIREBIRD set to this root reaches the server
+          # as plain "localhost", the way the product's own machine does.
+          echo "ZK_FIREBIRD_ROOT=$FIREBIRD"
         } >>"$ZK_SERVICE_ENV"
         echo "firebird.sh: Firebird server $pid on 127.0.0.1:$port"
         return 0

@@ -1,32 +1,50 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "tests/support/program_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace zk {
 namespace {
 
-std::string executable() {
-  const char* build = std::getenv("ZK_BUILD_DIR");
-  return std::string(build != nullptr ? build : "build") + "/app/guncelleme";
-}
-
 TEST(Executable, ShowsTheWindowWritesAScreenshotAndExitsZeroWhenClosed) {
   test::TempFolder folder;
+  test::writeFile(folder.file("zkayarlar.ini"),
+                  "[BAGLANTI]\r\nSUNUCU_IP=localhost/1\r\nDB_ADRES=/nowhere.fdb\r\n");
   const std::string shot = folder.file("window.png");
-  const std::string command =
-      "cd '" + folder.path() + "' && QT_QPA_PLATFORM=offscreen ZK_SCREENSHOT='" + shot +
-      "' ZK_QUIT_AFTER_SCREENSHOT=1 timeout 60 '" + executable() + "' >/dev/null 2>&1";
-  const int status = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const test::ProgramResult run =
+      test::runProgram(folder.path(), {{"ZK_SCREENSHOT", shot}, {"ZK_QUIT_AFTER_SCREENSHOT", "1"}});
+  EXPECT_EQ(run.exitCode, 0);
+  // The unreachable database fails the start-up; the window still comes.
+  EXPECT_NE(run.standardError.find("ERROR: ib1: Field 'yil' not found.\n"), std::string::npos);
+  EXPECT_NE(run.standardError.find("WINDOW SHOWN"), std::string::npos);
   const std::string png = test::readFile(shot);
   ASSERT_GT(png.size(), 8u);
   EXPECT_EQ(png.substr(1, 3), "PNG");
+}
+
+TEST(Executable, MissingDatabaseClientLibraryEndsWithCodeOneBeforeAnyWindow) {
+  test::TempFolder folder;
+  const test::ProgramResult run =
+      test::runProgram(folder.path(), {{"ZK_FBCLIENT_LIBRARY", folder.file("no-such-client.so")}});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.standardError.find("ERROR: Exception DatabaseClientError in module "),
+            std::string::npos);
+  EXPECT_NE(run.standardError.find("\r\nInterBase library libfbclient.so.2 not found in the "
+                                   "path. Please install InterBase to use this functionality.\r\n"),
+            std::string::npos);
+  EXPECT_EQ(run.standardError.find("WINDOW SHOWN"), std::string::npos);
+  EXPECT_EQ(run.standardError.find("MESSAGE:"), std::string::npos);
+}
+
+TEST(Executable, DatabaseClientWithoutAnEntryPointEndsWithCodeOne) {
+  test::TempFolder folder;
+  const test::ProgramResult run =
+      test::runProgram(folder.path(), {{"ZK_FBCLIENT_LIBRARY", "libc.so.6"}});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.standardError.find("System Error.  Code: 127.\r\n"), std::string::npos);
+  EXPECT_EQ(run.standardError.find("WINDOW SHOWN"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,70 @@
+#include "tests/support/program_run.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace zk::test {
+
+std::string programPath() {
+  const char* build = std::getenv("ZK_BUILD_DIR");
+  return std::string(build != nullptr ? build : "build") + "/app/guncelleme";
+}
+
+ProgramResult runProgram(const std::string& folder,
+                         const std::map<std::string, std::string>& environment,
+                         int timeoutSeconds) {
+  const std::string errorFile = folder + "/.guncelleme-stderr";
+  const std::string program = programPath();
+  const pid_t child = fork();
+  if (child < 0) {
+    throw std::runtime_error("fork failed");
+  }
+  if (child == 0) {
+    if (chdir(folder.c_str()) != 0) {
+      _exit(126);
+    }
+    const int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int nothing = open("/dev/null", O_RDWR);
+    dup2(nothing, 0);
+    dup2(nothing, 1);
+    dup2(err, 2);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("ZK_AUTO_CLOSE_MESSAGE_BOXES", "1", 1);
+    for (const auto& [name, value] : environment) {
+      setenv(name.c_str(), value.c_str(), 1);
+    }
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ProgramResult result;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  int status = 0;
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (WIFEXITED(status)) {
+    result.exitCode = WEXITSTATUS(status);
+  }
+  std::ifstream in(errorFile);
+  std::ostringstream text;
+  text << in.rdbuf();
+  result.standardError = text.str();
+  unlink(errorFile.c_str());
+  return result;
+}
+
+}  // namespace zk::test

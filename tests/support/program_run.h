@@ -1,0 +1,23 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace zk::test {
+
+// The built guncelleme ($ZK_BUILD_DIR/app/guncelleme).
+std::string programPath();
+
+struct ProgramResult {
+  int exitCode = -1;
+  std::string standardError;
+};
+
+// Runs guncelleme offscreen in `folder` with message boxes that close
+// themselves (each one is a "MESSAGE: " or "ERROR: " line on standard error),
+// the extra environment given, and a time limit after which it is killed.
+ProgramResult runProgram(const std::string& folder,
+                         const std::map<std::string, std::string>& environment = {},
+                         int timeoutSeconds = 60);
+
+}  // namespace zk::test

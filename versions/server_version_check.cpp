@@ -1,0 +1,113 @@
+#include "versions/server_version_check.h"
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+#include "platform/connectivity.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/sleep.h"
+#include "platform/text_encoding.h"
+#include "transfer/http_client.h"
+#include "versions/module_catalogue.h"
+
+namespace zk {
+namespace {
+
+constexpr const char* kUpdateButtons[] = {"BitBtn1", "BitBtn2", "BitBtn3",
+                                          "BitBtn4", "BitBtn5", "BitBtn7"};
+
+// The cleanup runs whether or not the block failed; the block's failure goes
+// on after it, and a failure of the cleanup takes its place.
+template <typename Block, typename Cleanup>
+void blockThenCleanup(Block block, Cleanup cleanup) {
+  try {
+    block();
+  } catch (...) {
+    cleanup();
+    throw;
+  }
+  cleanup();
+}
+
+void fetchServerVersions(UserInterface& ui, const std::string& yearBaseUrl) {
+  ui.setStatus("Sunucu Versiyon kontrolleri yapılıyor.");
+  ui.pump();
+  platform::sleepMilliseconds(500);
+  const auto fetch = [&](const std::string& url, std::string_view labelNumber) {
+    textbak(ui, url, std::string(labelNumber));
+    ui.pump();
+  };
+  const auto& main = ModuleCatalogue::row(ModuleRow::MainProgram);
+  const auto& mobile = ModuleCatalogue::row(ModuleRow::MobileServer);
+  const auto& printing = ModuleCatalogue::row(ModuleRow::Printing);
+  const auto& reports = ModuleCatalogue::row(ModuleRow::Reports);
+  const auto& dll = ModuleCatalogue::row(ModuleRow::DllBundle);
+  fetch(yearBaseUrl + std::string(main.versionFile), main.serverLabelNumber);
+  fetch(yearBaseUrl + std::string(mobile.versionFile), mobile.serverLabelNumber);
+  fetch(yearBaseUrl + std::string(printing.versionFile), printing.serverLabelNumber);
+  fetch(yearBaseUrl + std::string(catalogue::kExtraServerText),
+        catalogue::kExtraServerTextLabelNumber);
+  // The reports text is asked for with a "/" of its own after the year folder.
+  fetch(yearBaseUrl + "/" + std::string(reports.versionFile), reports.serverLabelNumber);
+  fetch(yearBaseUrl + std::string(dll.versionFile), dll.serverLabelNumber);
+  for (const ModuleEntry& entry : ModuleCatalogue::rows()) {
+    const std::string serverLabel(entry.serverLabel);
+    if (ui.caption(std::string(entry.localLabel)) == ui.caption(serverLabel)) {
+      ui.setFontColor(serverLabel, colors::kBlue);
+    }
+  }
+  ui.pump();
+}
+
+}  // namespace
+
+void requireInternetConnection(UserInterface& ui) {
+  if (!platform::internetConnected()) {
+    ui.messageBox(kNoConnectionMessage);
+    silentAbort();
+  }
+}
+
+void textbak(UserInterface& ui, const std::string& url, const std::string& labelNumber) {
+  HttpClient client;
+  const std::string text = cp1254ToUtf8(client.GetText(url));
+  if (auto control = ui.findControl("label" + labelNumber)) {
+    ui.setCaption(*control, text);
+  }
+}
+
+void loadMemoFromFile(UserInterface& ui, const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    const int reason = errno;
+    throw Error("Cannot open file \"" + platform::expandFileName(path) + "\". " +
+                platform::systemErrorText(reason));
+  }
+  std::ostringstream content;
+  content << file.rdbuf();
+  ui.setMemoText(cp1254ToUtf8(content.str()));
+}
+
+void Button1Click(UserInterface& ui, const std::string& yearBaseUrl,
+                  const FileDownloader& downloadFile) {
+  requireInternetConnection(ui);
+  blockThenCleanup([&] { fetchServerVersions(ui, yearBaseUrl); },
+                   [&] {
+                     for (const char* button : kUpdateButtons) {
+                       ui.setEnabled(button, true);
+                     }
+                   });
+  ui.memoClear();
+  const std::string announcement = platform::localPath(std::string(catalogue::kAnnouncementFile));
+  blockThenCleanup(
+      [&] { downloadFile(yearBaseUrl + std::string(catalogue::kAnnouncementFile), announcement); },
+      [&] {
+        loadMemoFromFile(ui, announcement);
+        ui.setStatus("Sunucu Versiyon kontrolleri Yapıldı.");
+        ui.pump();
+      });
+}
+
+}  // namespace zk

@@ -393,12 +393,4 @@ void TForm1::showEvent(QShowEvent* event) {
   shownOnce_ = true;
 }
 
-void TForm1::BitBtn1Click() {}
-void TForm1::BitBtn2Click() {}
-void TForm1::BitBtn3Click() {}
-void TForm1::BitBtn4Click() {}
-void TForm1::BitBtn5Click() {}
-void TForm1::BitBtn7Click() {}
-void TForm1::BitBtn8Click() {}
-
 }  // namespace zk

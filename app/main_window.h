@@ -20,6 +20,7 @@ class QTimer;
 namespace zk {
 
 class Tdm;
+struct UpdateContext;
 
 // The main window Form1: the controls of its design, the user-interface
 // operations every routine uses, and the event handlers.
@@ -128,6 +129,7 @@ class TForm1 : public QWidget, public UserInterface {
   void fitLabel(QLabel* label);
   void renderMemo();
   void showClock();
+  void runUpdateAction(void (*action)(const UpdateContext&));
   void fetchStartupFiles();
 
   Tdm* dm_ = nullptr;

@@ -4,6 +4,7 @@
 #include "app/clock_text.h"
 #include "app/main_window.h"
 #include "platform/archive_library.h"
+#include "platform/block_cleanup.h"
 #include "platform/connectivity.h"
 #include "platform/files.h"
 #include "platform/platform_names.h"
@@ -90,13 +91,7 @@ void TForm1::FormCreate() {
   requireInternetConnection(*this);
   showClock();
   pump();
-  try {
-    fetchStartupFiles();
-  } catch (...) {
-    setTimerEnabled(true);
-    throw;
-  }
-  setTimerEnabled(true);
+  block([this] { fetchStartupFiles(); }).cleanup([this] { setTimerEnabled(true); });
   memoClear();
   versionCheckDone = false;
 }

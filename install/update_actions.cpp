@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "install/block_cleanup.h"
+#include "platform/block_cleanup.h"
 #include "install/integer_conversion.h"
 #include "platform/error.h"
 #include "platform/files.h"

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/block_cleanup.h"
 #include "platform/connectivity.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -17,19 +18,6 @@ namespace {
 
 constexpr const char* kUpdateButtons[] = {"BitBtn1", "BitBtn2", "BitBtn3",
                                           "BitBtn4", "BitBtn5", "BitBtn7"};
-
-// The cleanup runs whether or not the block failed; the block's failure goes
-// on after it, and a failure of the cleanup takes its place.
-template <typename Block, typename Cleanup>
-void blockThenCleanup(Block block, Cleanup cleanup) {
-  try {
-    block();
-  } catch (...) {
-    cleanup();
-    throw;
-  }
-  cleanup();
-}
 
 void fetchServerVersions(UserInterface& ui, const std::string& yearBaseUrl) {
   ui.setStatus("Sunucu Versiyon kontrolleri yapılıyor.");
@@ -93,21 +81,20 @@ void loadMemoFromFile(UserInterface& ui, const std::string& path) {
 void Button1Click(UserInterface& ui, const std::string& yearBaseUrl,
                   const FileDownloader& downloadFile) {
   requireInternetConnection(ui);
-  blockThenCleanup([&] { fetchServerVersions(ui, yearBaseUrl); },
-                   [&] {
-                     for (const char* button : kUpdateButtons) {
-                       ui.setEnabled(button, true);
-                     }
-                   });
+  block([&] { fetchServerVersions(ui, yearBaseUrl); }).cleanup([&] {
+    for (const char* button : kUpdateButtons) {
+      ui.setEnabled(button, true);
+    }
+  });
   ui.memoClear();
   const std::string announcement = platform::localPath(std::string(catalogue::kAnnouncementFile));
-  blockThenCleanup(
-      [&] { downloadFile(yearBaseUrl + std::string(catalogue::kAnnouncementFile), announcement); },
-      [&] {
-        loadMemoFromFile(ui, announcement);
-        ui.setStatus("Sunucu Versiyon kontrolleri Yapıldı.");
-        ui.pump();
-      });
+  block([&] {
+    downloadFile(yearBaseUrl + std::string(catalogue::kAnnouncementFile), announcement);
+  }).cleanup([&] {
+    loadMemoFromFile(ui, announcement);
+    ui.setStatus("Sunucu Versiyon kontrolleri Yapıldı.");
+    ui.pump();
+  });
 }
 
 }  // namespace zk

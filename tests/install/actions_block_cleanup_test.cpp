@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "install/block_cleanup.h"
+#include "platform/block_cleanup.h"
 #include "platform/error.h"
 
 namespace zk {

@@ -81,6 +81,8 @@ void TForm1::FormCreate() {
   }
   for (const ModuleEntry& entry : ModuleCatalogue::rows()) {
     setCaption(std::string(entry.localLabel), "0");
+  }
+  for (const ModuleEntry& entry : ModuleCatalogue::rows()) {
     setCaption(std::string(entry.serverLabel), "0");
   }
   showClock();

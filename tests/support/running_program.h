@@ -23,8 +23,7 @@ class RunningProgram {
   std::string standardError() const;
   // Whether the program is still running.
   bool running();
-  // Ends it: SIGTERM, SIGKILL after 5 s, then waits. Returns whether it was
-  // still running when asked.
+  // Kills it and waits for it. Returns whether it was still running.
   bool stop();
 
  private:

@@ -392,6 +392,20 @@ TEST_F(StartupSequence, MissingAnnouncementKeepsTheEarlierOneInTheMemo) {
   EXPECT_EQ(enabledButtons(), kUpdateButtons);
 }
 
+TEST_F(StartupSequence, FolderNamedLikeTheAnnouncementCannotBeLoaded) {
+  provideStartupFiles();
+  std::filesystem::create_directory(folder.file("duyuru.txt"));
+  serveVersions({"5", "9", "2", "fg", "7", "3"});
+  server.addConnection(answering({notFound()}));
+
+  formCreate();
+  tick();
+  EXPECT_EQ(boxes,
+            Lines{"ERROR: Cannot open file \"" + localFile("duyuru.txt") + "\". Is a directory."});
+  EXPECT_EQ(form->memoLines(), Lines{});
+  EXPECT_EQ(form->status(), kCheckRunningStatus);
+}
+
 TEST_F(StartupSequence, NoConnectionAtStartLeavesAStillClockAndOnlyYazdirSil) {
   connectivity.set("offline");
   formCreate();

@@ -8,6 +8,10 @@ namespace zk::platform {
 
 // Where the archive library (kArchiveLibraryFile) is looked for, in this
 // order: the working directory, the program's own folder, the system's copy.
+// The environment variable ZK_ARCHIVE_LIBRARY_FOLDERS, when set, replaces
+// these folders by its own ':'-separated list (empty entries ignored; set but
+// empty, no folder is searched): tests use it to make the library missing or
+// to point at a copy of their own.
 std::vector<std::string> archiveLibraryFolders();
 // The full path of the first kArchiveLibraryFile found in those folders;
 // empty when none has it.

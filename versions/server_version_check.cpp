@@ -68,8 +68,9 @@ void textbak(UserInterface& ui, const std::string& url, const std::string& label
 
 void loadMemoFromFile(UserInterface& ui, const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    const int reason = errno;
+  // A folder opens for reading here but has no text: it cannot be loaded.
+  if (!file || platform::folderExists(path)) {
+    const int reason = file ? EISDIR : errno;
     throw Error("Cannot open file \"" + platform::expandFileName(path) + "\". " +
                 platform::systemErrorText(reason));
   }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/files.h"
@@ -22,9 +23,30 @@ std::string programFolder() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+// The folders of ZK_ARCHIVE_LIBRARY_FOLDERS, ':'-separated, empty entries
+// left out.
+std::vector<std::string> foldersFromEnvironment(const std::string& list) {
+  std::vector<std::string> folders;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(':', start);
+    if (end == std::string::npos) {
+      end = list.size();
+    }
+    if (end > start) {
+      folders.push_back(list.substr(start, end - start));
+    }
+    start = end + 1;
+  }
+  return folders;
+}
+
 }  // namespace
 
 std::vector<std::string> archiveLibraryFolders() {
+  if (const char* forced = std::getenv("ZK_ARCHIVE_LIBRARY_FOLDERS")) {
+    return foldersFromEnvironment(forced);
+  }
   std::vector<std::string> folders{workingDirectory()};
   const std::string program = programFolder();
   if (!program.empty() && program != folders.front()) {

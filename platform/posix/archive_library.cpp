@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/files.h"
@@ -25,6 +27,19 @@ std::string programFolder() {
 }  // namespace
 
 std::vector<std::string> archiveLibraryFolders() {
+  if (const char* override = std::getenv("ZK_ARCHIVE_LIBRARY_FOLDERS")) {
+    std::vector<std::string> folders;
+    std::string list = override;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+      const std::size_t end = std::min(list.find(':', start), list.size());
+      if (end > start) {
+        folders.push_back(list.substr(start, end - start));
+      }
+      start = end + 1;
+    }
+    return folders;
+  }
   std::vector<std::string> folders{workingDirectory()};
   const std::string program = programFolder();
   if (!program.empty() && program != folders.front()) {

@@ -17,8 +17,8 @@ struct ProgramResult {
 // Runs guncelleme offscreen in `folder` with message boxes that close
 // themselves (each one is a "MESSAGE: " or "ERROR: " line on standard error),
 // the extra environment given, and a time limit after which it is killed.
-// Both output streams are collected through files beside the program's
-// working directory's contents, removed afterwards.
+// Both output streams are collected through files in `folder`, removed
+// afterwards.
 ProgramResult runProgram(const std::string& folder,
                          const std::map<std::string, std::string>& environment = {},
                          int timeoutSeconds = 60);

@@ -33,7 +33,7 @@ bool requested(const Lines& requests, const std::string& name) {
   });
 }
 
-class AutomaticUpdate : public InstallationTest {
+class EndToEnd : public InstallationTest {
  protected:
   void SetUp() override {
     InstallationTest::SetUp();
@@ -78,7 +78,7 @@ class AutomaticUpdate : public InstallationTest {
   Lines errors, before, after, memo;
 };
 
-TEST_F(AutomaticUpdate, MainProgramBehindIsStoppedReplacedAndStartedAgain) {
+TEST_F(EndToEnd, MainProgramBehindIsStoppedReplacedAndStartedAgain) {
   writeServer(serverRoot);
   writeInstallation(databaseMachine(), {"vermb.txt", "verpr.txt", "verrp.txt", "verdl.txt"});
   startPrograms();
@@ -115,7 +115,7 @@ TEST_F(AutomaticUpdate, MainProgramBehindIsStoppedReplacedAndStartedAgain) {
   }
 }
 
-TEST_F(AutomaticUpdate, DatabaseServerMachineBringsEveryModuleUpToDate) {
+TEST_F(EndToEnd, DatabaseServerMachineBringsEveryModuleUpToDate) {
   writeServer(serverRoot);
   writeInstallation(databaseMachine());
 
@@ -139,7 +139,7 @@ TEST_F(AutomaticUpdate, DatabaseServerMachineBringsEveryModuleUpToDate) {
   EXPECT_TRUE(startedMainProgram(5s));
 }
 
-TEST_F(AutomaticUpdate, WorkstationLeavesTheMobileServerAlone) {
+TEST_F(EndToEnd, WorkstationLeavesTheMobileServerAlone) {
   writeServer(serverRoot);
   writeInstallation(workstation());
 
@@ -159,7 +159,7 @@ TEST_F(AutomaticUpdate, WorkstationLeavesTheMobileServerAlone) {
   EXPECT_TRUE(startedMainProgram(5s));
 }
 
-TEST_F(AutomaticUpdate, FirstRunInAnEmptyFolderCreatesVersionFilesAndFetchesTheArchiveLibrary) {
+TEST_F(EndToEnd, FirstRunInAnEmptyFolderCreatesVersionFilesAndFetchesTheArchiveLibrary) {
   writeServer(serverRoot);
   writeInstallation(databaseMachine());
   for (const auto& entry : fs::directory_iterator(install)) {
@@ -197,7 +197,7 @@ TEST_F(AutomaticUpdate, FirstRunInAnEmptyFolderCreatesVersionFilesAndFetchesTheA
   // wine, but the native stand-in is left without the permission to run.
 }
 
-TEST_F(AutomaticUpdate, ServerWithoutThePrintingArchiveEndsTheUpdateAtThatRow) {
+TEST_F(EndToEnd, ServerWithoutThePrintingArchiveEndsTheUpdateAtThatRow) {
   writeServer(serverRoot, {"yazdir.rar"});
   writeInstallation(databaseMachine());
   const auto installedBefore = installedFiles();

@@ -23,6 +23,7 @@ ProgramResult runProgram(const std::string& folder,
                          const std::map<std::string, std::string>& environment,
                          int timeoutSeconds) {
   const std::string errorFile = folder + "/.guncelleme-stderr";
+  const std::string outputFile = folder + "/.guncelleme-stdout";
   const std::string program = programPath();
   const pid_t child = fork();
   if (child < 0) {
@@ -33,9 +34,10 @@ ProgramResult runProgram(const std::string& folder,
       _exit(126);
     }
     const int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int nothing = open("/dev/null", O_RDWR);
     dup2(nothing, 0);
-    dup2(nothing, 1);
+    dup2(out, 1);
     dup2(err, 2);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("ZK_AUTO_CLOSE_MESSAGE_BOXES", "1", 1);
@@ -59,11 +61,15 @@ ProgramResult runProgram(const std::string& folder,
   if (WIFEXITED(status)) {
     result.exitCode = WEXITSTATUS(status);
   }
-  std::ifstream in(errorFile);
-  std::ostringstream text;
-  text << in.rdbuf();
-  result.standardError = text.str();
-  unlink(errorFile.c_str());
+  const auto take = [](const std::string& file) {
+    std::ifstream in(file);
+    std::ostringstream text;
+    text << in.rdbuf();
+    unlink(file.c_str());
+    return text.str();
+  };
+  result.standardError = take(errorFile);
+  result.standardOutput = take(outputFile);
   return result;
 }
 

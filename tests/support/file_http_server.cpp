@@ -1,0 +1,167 @@
+#include "tests/support/file_http_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "tests/support/temp_folder.h"
+
+namespace zk::test {
+namespace {
+
+constexpr int kPollMs = 20;
+
+bool sendAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t sent = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    if (sent <= 0) {
+      return false;
+    }
+    done += static_cast<std::size_t>(sent);
+  }
+  return true;
+}
+
+std::string collapseSlashes(const std::string& target) {
+  std::string out;
+  for (char c : target) {
+    if (c != '/' || out.empty() || out.back() != '/') {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string head(const std::string& statusLine, std::size_t length) {
+  return statusLine + "\r\nServer: zk-test\r\nContent-Type: application/octet-stream\r\n" +
+         "Content-Length: " + std::to_string(length) + "\r\n\r\n";
+}
+
+}  // namespace
+
+FileHttpServer::FileHttpServer(std::string root) : root_(std::move(root)) {
+  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (listenFd_ < 0) {
+    throw std::runtime_error("socket failed");
+  }
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(listenFd_, 16) != 0 ||
+      ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    ::close(listenFd_);
+    throw std::runtime_error("cannot listen on 127.0.0.1");
+  }
+  port_ = ntohs(address.sin_port);
+  acceptor_ = std::thread([this] { acceptLoop(); });
+}
+
+FileHttpServer::~FileHttpServer() {
+  stopping_ = true;
+  acceptor_.join();
+  std::vector<std::thread> workers;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    workers.swap(workers_);
+  }
+  for (std::thread& worker : workers) {
+    worker.join();
+  }
+  ::close(listenFd_);
+}
+
+void FileHttpServer::setFault(const std::string& target, Fault fault) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  faults_[target] = fault;
+}
+
+std::string FileHttpServer::url(const std::string& target) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + target;
+}
+
+std::vector<std::string> FileHttpServer::requestedTargets() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requested_;
+}
+
+void FileHttpServer::acceptLoop() {
+  while (!stopping_) {
+    pollfd entry{listenFd_, POLLIN, 0};
+    if (::poll(&entry, 1, kPollMs) <= 0) {
+      continue;
+    }
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) {
+      continue;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    workers_.emplace_back([this, fd] { serve(fd); });
+  }
+}
+
+void FileHttpServer::serve(int fd) {
+  std::string pending;
+  bool open = true;
+  while (open && !stopping_) {
+    const std::size_t end = pending.find("\r\n\r\n");
+    if (end != std::string::npos) {
+      const std::string requestHead = pending.substr(0, end);
+      pending.erase(0, end + 4);
+      const std::size_t start = requestHead.find(' ') + 1;
+      const std::size_t stop = requestHead.find(' ', start);
+      answer(fd, collapseSlashes(requestHead.substr(start, stop - start)), open);
+      continue;
+    }
+    pollfd entry{fd, POLLIN, 0};
+    if (::poll(&entry, 1, kPollMs) <= 0) {
+      continue;
+    }
+    char buffer[4096];
+    const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+    if (got <= 0) {
+      break;
+    }
+    pending.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+}
+
+void FileHttpServer::answer(int fd, const std::string& target, bool& keepOpen) {
+  std::optional<Fault> fault;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    requested_.push_back(target);
+    if (const auto found = faults_.find(target); found != faults_.end()) {
+      fault = found->second;
+    }
+  }
+  if (fault == Fault::ServerError) {
+    const std::string body = "<html><body>500 Internal Server Error</body></html>\n";
+    keepOpen = sendAll(fd, head("HTTP/1.1 500 Internal Server Error", body.size()) + body);
+    return;
+  }
+  const std::string path = root_ + target;
+  if (target.find("..") != std::string::npos || !std::filesystem::is_regular_file(path)) {
+    const std::string body = "<html><body>404 Not Found</body></html>\n";
+    keepOpen = sendAll(fd, head("HTTP/1.1 404 Not Found", body.size()) + body);
+    return;
+  }
+  const std::string body = readFile(path);
+  if (fault == Fault::CutHalfway) {
+    sendAll(fd, head("HTTP/1.1 200 OK", body.size()) + body.substr(0, body.size() / 2));
+    ::shutdown(fd, SHUT_RDWR);
+    keepOpen = false;
+    return;
+  }
+  keepOpen = sendAll(fd, head("HTTP/1.1 200 OK", body.size()) + body);
+}
+
+}  // namespace zk::test

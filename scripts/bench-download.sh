@@ -5,7 +5,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-build="$root/build-bench"
+build="$root/build-bench-download"
+bash scripts/install-deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZK_BUILD_BENCH=ON \
   -DZK_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target bench_download -j 2

@@ -8,6 +8,7 @@ cd "$root"
 
 bash scripts/install-deps.sh
 
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZK_BUILD_BENCH=ON >/dev/null
-cmake --build build-bench --target bench_extract -j "$(nproc)"
-build-bench/bench/extract/bench_extract "${1:-5}"
+cmake -S . -B build-bench-extract -G Ninja -DCMAKE_BUILD_TYPE=Release -DZK_BUILD_BENCH=ON \
+  -DZK_BUILD_TESTS=ON >/dev/null
+cmake --build build-bench-extract --target bench_extract -j "$(nproc)"
+build-bench-extract/bench/extract/bench_extract "${1:-5}"

@@ -4,8 +4,8 @@
 #include <span>
 #include <string_view>
 
-#include "platform/block_cleanup.h"
 #include "install/integer_conversion.h"
+#include "platform/block_cleanup.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "versions/module_catalogue.h"

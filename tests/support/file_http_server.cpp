@@ -1,4 +1,5 @@
 #include "tests/support/file_http_server.h"
+#include "tests/support/loopback_listener.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -46,21 +47,7 @@ std::string head(const std::string& statusLine, std::size_t length) {
 }  // namespace
 
 FileHttpServer::FileHttpServer(std::string root) : root_(std::move(root)) {
-  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listenFd_ < 0) {
-    throw std::runtime_error("socket failed");
-  }
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(listenFd_, 16) != 0 ||
-      ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    ::close(listenFd_);
-    throw std::runtime_error("cannot listen on 127.0.0.1");
-  }
-  port_ = ntohs(address.sin_port);
+  listenFd_ = listenOnLoopback(port_);
   acceptor_ = std::thread([this] { acceptLoop(); });
 }
 

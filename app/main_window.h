@@ -97,7 +97,6 @@ class TForm1 : public QWidget, public UserInterface {
 
   // Settings file, status bar, licence year and the server URLs.
   void local_baglanti_kontrol();
-  bool isInternetConnection() const;
   // Fetches url with IdHTTP1 and stores the whole body at targetPath.
   void DownloadFile(const std::string& url, const std::string& targetPath);
 

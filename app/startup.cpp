@@ -5,7 +5,6 @@
 #include "app/main_window.h"
 #include "platform/archive_library.h"
 #include "platform/block_cleanup.h"
-#include "platform/connectivity.h"
 #include "platform/files.h"
 #include "platform/platform_names.h"
 #include "settings/connection_settings.h"
@@ -29,10 +28,6 @@ void createFolderWhenMissing(const std::string& path) {
 }
 
 }  // namespace
-
-bool TForm1::isInternetConnection() const {
-  return platform::internetConnected();
-}
 
 void TForm1::DownloadFile(const std::string& url, const std::string& targetPath) {
   zk::DownloadFile(IdHTTP1, *this, url, targetPath);

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <exception>
 
+#include "platform/text_encoding.h"
+
 namespace zk {
 namespace {
 
@@ -32,7 +34,9 @@ void lookupLicenceYear(UserInterface& ui, Tdm& dm, const std::string& serverAddr
   // cleanup replaces the opening's failure.
   std::exception_ptr failure;
   try {
-    dm.ibd.setDatabaseName(serverAddress + ":" + databasePath);
+    // The connection string goes out as the settings file holds it, in
+    // Windows-1254 (the values arrive here as UTF-8).
+    dm.ibd.setDatabaseName(utf8ToCp1254(serverAddress) + ":" + utf8ToCp1254(databasePath));
     dm.ib1.setSql("Select yil from firmabilgi");
     dm.ib1.open();
   } catch (...) {

@@ -51,8 +51,12 @@ void fetchServerVersions(UserInterface& ui, const std::string& yearBaseUrl) {
 
 }  // namespace
 
+bool isInternetConnection() {
+  return platform::internetConnected();
+}
+
 void requireInternetConnection(UserInterface& ui) {
-  if (!platform::internetConnected()) {
+  if (!isInternetConnection()) {
     ui.messageBox(kNoConnectionMessage);
     silentAbort();
   }

@@ -14,6 +14,9 @@ using FileDownloader = std::function<void(const std::string& url, const std::str
 inline constexpr const char* kNoConnectionMessage =
     "Internet Bağlantınız yok. Bağlantı olmadan güncelleme gerçekleştirilemez.";
 
+// Whether the system reports a network connection.
+bool isInternetConnection();
+
 // The connectivity test shared by the start-up and the check: when the system
 // reports no connection, the message box, then the silent abort.
 void requireInternetConnection(UserInterface& ui);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -162,6 +163,55 @@ TEST_F(WindowTest, CloseWhilePumpingEndsLoopOnlyAfterTheHandlerFinished) {
   EXPECT_TRUE(handlerFinished);
   EXPECT_TRUE(visibleAfterClose);
   EXPECT_TRUE(form.quitRequested());
+}
+
+}  // namespace
+}  // namespace zk
+
+namespace zk {
+namespace {
+
+// The real boxes, closed by clicking their OK button as a user would.
+struct SeenBox {
+  QString caption;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  int buttons = 0;
+};
+
+TEST(RealBoxes, MessageBoxHasTheTitleNoIconAndOneOkButton) {
+  test::ensureQtApplication();
+  setApplicationTitle("Guncelleme");
+  TForm1 form;
+  SeenBox seen;
+  QTimer::singleShot(50, [&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    seen = {box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size())};
+    box->button(QMessageBox::Ok)->click();
+  });
+  form.messageBox("Ayar Dosyası okunamadı.. Program sonlandırılacak");
+  EXPECT_EQ(seen.caption, "Guncelleme");
+  EXPECT_EQ(seen.text, "Ayar Dosyası okunamadı.. Program sonlandırılacak");
+  EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+  EXPECT_EQ(seen.buttons, 1);
+}
+
+TEST(RealBoxes, DefaultHandlingShowsTheStopIcon) {
+  test::ensureQtApplication();
+  setApplicationTitle("Guncelleme");
+  SeenBox seen;
+  QTimer::singleShot(50, [&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    seen = {box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size())};
+    box->button(QMessageBox::Ok)->click();
+  });
+  runWithDefaultHandling([] { throw Error("Disk full"); });
+  EXPECT_EQ(seen.caption, "Guncelleme");
+  EXPECT_EQ(seen.text, "Disk full.");
+  EXPECT_EQ(seen.icon, QMessageBox::Critical);
+  EXPECT_EQ(seen.buttons, 1);
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ grep -E '^(MESSAGE|ERROR):' "$demo/guncelleme.err" || true
 echo
 echo "== summary"
 echo "guncelleme exited with code $status"
-echo "version files:"
+echo "version files (an update rewrites only those of the reports and the DLL bundle):"
 for file in verzk.txt vermb.txt verpr.txt verrp.txt verdl.txt; do
   printf '  %-10s installed now: %s\n' "$file" "$(head -n 1 "$install/$file" | tr -d '\r')"
 done

@@ -20,8 +20,8 @@ std::function<void(BoxKind, const std::string&)>& observer() {
   return value;
 }
 
-void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& caption,
-             const std::string& text, const char* automaticPrefix) {
+void showBox(QMessageBox::Icon icon, const std::string& caption, const std::string& text,
+             const char* automaticPrefix) {
   if (observer()) {
     observer()(icon == QMessageBox::Critical ? BoxKind::Error : BoxKind::Message, text);
     return;
@@ -30,8 +30,11 @@ void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& caption
     std::cerr << automaticPrefix << text << std::endl;
     return;
   }
+  // Without a parent the toolkit centres the box on the screen, not over the
+  // window; the text is never taken for markup.
   QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text),
-                  QMessageBox::Ok, parent);
+                  QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 
@@ -65,8 +68,8 @@ void setBoxObserver(std::function<void(BoxKind, const std::string&)> value) {
   observer() = std::move(value);
 }
 
-void showMessageBox(QWidget* parent, const std::string& text) {
-  showBox(parent, QMessageBox::NoIcon, title(), text, "MESSAGE: ");
+void showMessageBox(const std::string& text) {
+  showBox(QMessageBox::NoIcon, title(), text, "MESSAGE: ");
 }
 
 void showErrorBox(const std::string& text) {
@@ -74,7 +77,7 @@ void showErrorBox(const std::string& text) {
 }
 
 void showErrorBox(const std::string& caption, const std::string& text) {
-  showBox(nullptr, QMessageBox::Critical, caption, text, "ERROR: ");
+  showBox(QMessageBox::Critical, caption, text, "ERROR: ");
 }
 
 }  // namespace zk

@@ -3,8 +3,6 @@
 #include <functional>
 #include <string>
 
-class QWidget;
-
 namespace zk {
 
 // The program's caption for its boxes: the executable's file name without
@@ -14,10 +12,11 @@ std::string applicationTitle(const std::string& executablePath);
 void setApplicationTitle(const std::string& title);
 const std::string& applicationTitle();
 
-// Modal box with the text and an OK button, no icon, the application title
-// as caption. With ZK_AUTO_CLOSE_MESSAGE_BOXES=1 in the environment the box is
-// not shown: a line "MESSAGE: <text>" goes to standard error instead.
-void showMessageBox(QWidget* parent, const std::string& text);
+// Modal box with the text (never read as markup) and an OK button, no icon,
+// the application title as caption, centred on the screen. With
+// ZK_AUTO_CLOSE_MESSAGE_BOXES=1 in the environment the box is not shown: a
+// line "MESSAGE: <text>" goes to standard error instead.
+void showMessageBox(const std::string& text);
 // The same with the stop icon ("ERROR: <text>" when closed automatically).
 void showErrorBox(const std::string& text);
 // The same with a caption of its own ("ERROR: <text>" when closed automatically).

@@ -348,7 +348,7 @@ void TForm1::pump() {
 }
 
 void TForm1::messageBox(const std::string& text) {
-  showMessageBox(this, text);
+  showMessageBox(text);
 }
 
 void TForm1::setHourglass(bool on) {

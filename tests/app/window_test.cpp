@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include "app/default_handling.h"
@@ -212,6 +214,38 @@ TEST(RealBoxes, DefaultHandlingShowsTheStopIcon) {
   EXPECT_EQ(seen.text, "Disk full.");
   EXPECT_EQ(seen.icon, QMessageBox::Critical);
   EXPECT_EQ(seen.buttons, 1);
+}
+
+// A message is shown as it is, also when it looks like markup, and the box
+// stands in the middle of the screen wherever the window has been moved to.
+TEST(RealBoxes, BoxesShowTheTextAsItIsCentredOnTheScreen) {
+  test::ensureQtApplication();
+  setApplicationTitle("Guncelleme");
+  TForm1 form;
+  form.show();
+  form.move(0, 0);
+  const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+  const auto inspect = [&screenCentre](Qt::TextFormat& format, QPoint& offset) {
+    QTimer::singleShot(50, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      format = box->textFormat();
+      offset = box->frameGeometry().center() - screenCentre;
+      box->button(QMessageBox::Ok)->click();
+    });
+  };
+  Qt::TextFormat messageFormat = Qt::AutoText;
+  QPoint messageOffset(1000, 1000);
+  inspect(messageFormat, messageOffset);
+  form.messageBox("<b>Yıl</b> &amp; 2024");
+  Qt::TextFormat errorFormat = Qt::AutoText;
+  QPoint errorOffset(1000, 1000);
+  inspect(errorFormat, errorOffset);
+  runWithDefaultHandling([] { throw Error("HTTP/1.1 500 <i>Internal</i> Error"); });
+  EXPECT_EQ(messageFormat, Qt::PlainText);
+  EXPECT_EQ(errorFormat, Qt::PlainText);
+  EXPECT_LE(messageOffset.manhattanLength(), 2);
+  EXPECT_LE(errorOffset.manhattanLength(), 2);
 }
 
 }  // namespace

@@ -225,8 +225,8 @@ TEST(RealBoxes, BoxesShowTheTextAsItIsCentredOnTheScreen) {
   form.show();
   form.move(0, 0);
   const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
-  const auto inspect = [&screenCentre](Qt::TextFormat& format, QPoint& offset) {
-    QTimer::singleShot(50, [&] {
+  const auto inspect = [screenCentre](Qt::TextFormat& format, QPoint& offset) {
+    QTimer::singleShot(50, [&format, &offset, screenCentre] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(box, nullptr);
       format = box->textFormat();

@@ -6,7 +6,7 @@ namespace zk {
 
 // Stored texts (settings file, version files, announcement, server texts) are
 // Windows-1254 bytes; inside the program texts are UTF-8. The mapping is
-// one-to-one: the five bytes that code page leaves undefined map to the C1
+// one-to-one: the seven bytes that code page leaves undefined map to the C1
 // control characters of the same number, as Windows does.
 std::string cp1254ToUtf8(const std::string& bytes);
 // Characters that Windows-1254 cannot hold become "?".

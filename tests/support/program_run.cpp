@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -16,7 +17,10 @@ namespace zk::test {
 
 std::string programPath() {
   const char* build = std::getenv("ZK_BUILD_DIR");
-  return std::string(build != nullptr ? build : "build") + "/app/guncelleme";
+  // Absolute, so that it still names the program after the child changed
+  // folder; without the variable, the build folder these tests came from.
+  const std::string folder = build != nullptr ? build : ZK_DEFAULT_BUILD_DIR;
+  return std::filesystem::absolute(folder).string() + "/app/guncelleme";
 }
 
 ProgramResult runProgram(const std::string& folder,

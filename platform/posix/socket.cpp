@@ -10,6 +10,7 @@
 
 #include "platform/error.h"
 #include "platform/socket.h"
+#include "platform/text_encoding.h"
 
 namespace zk::platform {
 
@@ -195,21 +196,6 @@ void throwSocketError(int code) {
 
 namespace {
 
-bool equalsIgnoringCase(const std::string& a, const char* b) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i] != '\0'; ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'a' && x <= 'z')
-      x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z')
-      y = static_cast<char>(y - 'a' + 'A');
-    if (x != y)
-      return false;
-  }
-  return i == a.size() && b[i] == '\0';
-}
-
 // Four dot-separated decimal numbers from 0 to 255.
 bool parseDottedQuad(const std::string& host, Ipv4Address& address) {
   Ipv4Address result = 0;
@@ -297,7 +283,7 @@ class PosixStreamSocket : public StreamSocket {
 }  // namespace
 
 Ipv4Address resolveHost(const std::string& host) {
-  if (equalsIgnoringCase(host, "LOCALHOST")) {
+  if (equalsIgnoringAsciiCase(host, "LOCALHOST")) {
     return 0x7F000001u;
   }
   Ipv4Address address = 0;

@@ -54,14 +54,7 @@ FileHttpServer::FileHttpServer(std::string root) : root_(std::move(root)) {
 FileHttpServer::~FileHttpServer() {
   stopping_ = true;
   acceptor_.join();
-  std::vector<std::thread> workers;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    workers.swap(workers_);
-  }
-  for (std::thread& worker : workers) {
-    worker.join();
-  }
+  joinWorkers(mutex_, workers_);
   ::close(listenFd_);
 }
 

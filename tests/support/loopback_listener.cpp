@@ -28,4 +28,15 @@ int listenOnLoopback(int& port) {
   return fd;
 }
 
+void joinWorkers(std::mutex& mutex, std::vector<std::thread>& workers) {
+  std::vector<std::thread> taken;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    taken.swap(workers);
+  }
+  for (std::thread& worker : taken) {
+    worker.join();
+  }
+}
+
 }  // namespace zk::test

@@ -38,14 +38,7 @@ ScriptedHttpServer::ScriptedHttpServer() {
 ScriptedHttpServer::~ScriptedHttpServer() {
   stopping_ = true;
   acceptor_.join();
-  std::vector<std::thread> workers;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    workers.swap(workers_);
-  }
-  for (std::thread& worker : workers) {
-    worker.join();
-  }
+  joinWorkers(mutex_, workers_);
   ::close(listenFd_);
 }
 

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "app/dialogs.h"
-#include "platform/error.h"
+#include "core/error.h"
 
 namespace zk {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "platform/text_encoding.h"
+#include "core/text_encoding.h"
 
 namespace zk {
 namespace {

@@ -19,7 +19,7 @@
 #include "app/default_handling.h"
 #include "app/dialogs.h"
 #include "app/window_layout.h"
-#include "platform/text_encoding.h"
+#include "core/text_encoding.h"
 
 namespace zk {
 namespace {

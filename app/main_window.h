@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/user_interface.h"
 #include "install/sevenzip/sevenzip.h"
-#include "platform/user_interface.h"
 #include "settings/profile_reader.h"
 #include "transfer/http_client.h"
 

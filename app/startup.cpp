@@ -3,8 +3,8 @@
 
 #include "app/clock_text.h"
 #include "app/main_window.h"
+#include "core/block_cleanup.h"
 #include "platform/archive_library.h"
-#include "platform/block_cleanup.h"
 #include "platform/files.h"
 #include "platform/platform_names.h"
 #include "settings/connection_settings.h"

@@ -3,7 +3,7 @@
 #include <span>
 #include <string_view>
 
-#include "platform/user_interface.h"
+#include "core/user_interface.h"
 
 namespace zk {
 

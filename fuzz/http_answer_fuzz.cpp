@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/error.h"
+#include "core/error.h"
 #include "transfer/http_client.h"
 
 namespace {

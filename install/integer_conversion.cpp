@@ -1,6 +1,6 @@
 #include "install/integer_conversion.h"
 
-#include "platform/error.h"
+#include "core/error.h"
 
 namespace zk {
 namespace {

@@ -1,8 +1,8 @@
 #include "install/process_control.h"
 
+#include "core/text_encoding.h"
 #include "platform/files.h"
 #include "platform/sleep.h"
-#include "platform/text_encoding.h"
 
 namespace zk {
 

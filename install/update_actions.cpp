@@ -4,9 +4,9 @@
 #include <span>
 #include <string_view>
 
+#include "core/block_cleanup.h"
+#include "core/error.h"
 #include "install/integer_conversion.h"
-#include "platform/block_cleanup.h"
-#include "platform/error.h"
 #include "platform/files.h"
 #include "versions/module_catalogue.h"
 

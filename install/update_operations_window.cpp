@@ -2,7 +2,7 @@
 
 #include "install/process_control.h"
 #include "install/working_folders.h"
-#include "platform/file_copy.h"
+#include "platform/file_replacement.h"
 #include "platform/files.h"
 #include "platform/sleep.h"
 #include "transfer/download_file.h"

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/user_interface.h"
 #include "install/sevenzip/sevenzip.h"
 #include "install/update_operations.h"
-#include "platform/user_interface.h"
 #include "transfer/http_client.h"
 
 namespace zk {

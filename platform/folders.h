@@ -17,7 +17,10 @@ struct FolderEntry {
 // listed: it is missing, is a file, or is a symbolic link (links are never
 // followed).
 std::optional<std::vector<FolderEntry>> listFolder(const std::string& path);
-// Removes an empty folder: 0 when it worked, otherwise the errno value.
+// Creates every missing folder on the way to and including path; failures are
+// passed over (the file created below it then reports them).
+void createFolderPath(const std::string& path);
+// Removes an empty folder: 0 when it worked, otherwise the system's error number.
 int removeFolder(const std::string& path);
 
 }  // namespace zk::platform

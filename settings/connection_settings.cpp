@@ -1,6 +1,6 @@
 #include "settings/connection_settings.h"
 
-#include "platform/error.h"
+#include "core/error.h"
 #include "platform/files.h"
 
 namespace zk {

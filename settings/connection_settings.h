@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/user_interface.h"
+#include "core/user_interface.h"
 #include "settings/profile_reader.h"
 
 namespace zk {

@@ -8,7 +8,7 @@
 #include <random>
 #include <utility>
 
-#include "platform/text_encoding.h"
+#include "core/text_encoding.h"
 
 namespace zk {
 namespace {

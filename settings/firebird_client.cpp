@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/text_encoding.h"
 #include "platform/platform_names.h"
-#include "platform/text_encoding.h"
 
 namespace zk {
 namespace {

@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/error.h"
+#include "core/error.h"
 #include "platform/shared_library.h"
 
 namespace zk {

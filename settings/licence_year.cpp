@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "platform/text_encoding.h"
+#include "core/text_encoding.h"
 
 namespace zk {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/user_interface.h"
+#include "core/user_interface.h"
 #include "settings/data_module.h"
 
 namespace zk {

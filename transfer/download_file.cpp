@@ -1,6 +1,7 @@
 #include "transfer/download_file.h"
 
-#include "platform/error.h"
+#include "core/error.h"
+#include "platform/file_replacement.h"
 #include "platform/files.h"
 
 namespace zk {
@@ -49,7 +50,7 @@ void DownloadFile(HttpClient& IdHTTP1, UserInterface& ui, const std::string& url
       return;
     case platform::FileReplaceResult::Failure::Create:
       throw Error("Cannot create file \"" + platform::expandFileName(targetPath) + "\". " +
-                  platform::systemErrorText(result.errnoValue));
+                  platform::systemErrorText(result.errorNumber));
     case platform::FileReplaceResult::Failure::Write:
       throw Error("Stream write error");
   }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/user_interface.h"
+#include "core/user_interface.h"
 #include "transfer/http_client.h"
 
 namespace zk {

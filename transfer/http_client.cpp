@@ -4,8 +4,8 @@
 #include <climits>
 #include <cstring>
 
-#include "platform/error.h"
-#include "platform/text_encoding.h"
+#include "core/error.h"
+#include "core/text_encoding.h"
 
 namespace zk {
 

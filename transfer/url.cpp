@@ -1,7 +1,7 @@
 #include "transfer/url.h"
 
-#include "platform/error.h"
-#include "platform/text_encoding.h"
+#include "core/error.h"
+#include "core/text_encoding.h"
 
 namespace zk {
 

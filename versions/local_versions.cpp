@@ -1,8 +1,8 @@
 #include "versions/local_versions.h"
 
-#include "platform/error.h"
+#include "core/error.h"
+#include "core/text_encoding.h"
 #include "platform/files.h"
-#include "platform/text_encoding.h"
 #include "platform/text_file.h"
 #include "versions/module_catalogue.h"
 

@@ -4,12 +4,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/block_cleanup.h"
+#include "core/block_cleanup.h"
+#include "core/error.h"
+#include "core/text_encoding.h"
 #include "platform/connectivity.h"
-#include "platform/error.h"
 #include "platform/files.h"
 #include "platform/sleep.h"
-#include "platform/text_encoding.h"
 #include "transfer/http_client.h"
 #include "versions/module_catalogue.h"
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/user_interface.h"
+#include "core/user_interface.h"
 
 namespace zk {
 

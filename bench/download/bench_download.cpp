@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/user_interface.h"
+#include "core/user_interface.h"
 #include "transfer/download_file.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "install/sevenzip/sevenzip.h"
 #include "platform/archive_library.h"
-#include "platform/error.h"
 #include "tests/support/rar_writer.h"
 #include "tests/support/temp_folder.h"
 

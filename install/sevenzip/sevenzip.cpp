@@ -3,9 +3,12 @@
 #include <cwctype>
 #include <utility>
 
+#include "core/error.h"
+#include "core/text_encoding.h"
 #include "platform/archive_library.h"
-#include "platform/error.h"
+#include "platform/file_replacement.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/platform_names.h"
 
 namespace zk {
@@ -24,42 +27,14 @@ std::string libraryName() {
   return platform::kArchiveLibraryFile;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 // The library's wide strings hold UTF-16 code units, one per wchar_t; file
 // names on this system are UTF-8.
 std::string wideToUtf8(const wchar_t* text) {
-  std::string out;
-  if (text == nullptr) {
-    return out;
+  std::u16string units;
+  for (const wchar_t* p = text; p != nullptr && *p != 0; ++p) {
+    units += static_cast<char16_t>(*p);
   }
-  for (const wchar_t* p = text; *p != 0; ++p) {
-    auto c = static_cast<char32_t>(*p);
-    if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(p[1]) - 0xDC00);
-      ++p;
-    } else if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
-      c = 0xFFFD;
-    }
-    appendUtf8(out, c);
-  }
-  return out;
+  return utf16ToUtf8(units);
 }
 
 bool endsWithSlash(const std::string& path) {
@@ -465,7 +440,7 @@ HRESULT T7zInArchive::SetOperationResult(std::int32_t operationResult) {
     }
     OutputItem item = std::move(*current_);
     current_.reset();
-    const bool closed = item.stream->closeFile();
+    const bool closed = item.stream->finishOutputFile();
     if (operationResult != kResultOk || !closed || item.stream->failure() != 0) {
       platform::deleteFile(item.replacement);
       failedItems_.push_back(
@@ -474,9 +449,9 @@ HRESULT T7zInArchive::SetOperationResult(std::int32_t operationResult) {
                               : platform::systemErrorText(item.stream->failure())});
       return S_OK;
     }
-    const int error = platform::commitReplacement(item.replacement, item.target);
+    const int error =
+        platform::commitReplacement(item.stream->file(), item.replacement, item.target);
     if (error != 0) {
-      platform::deleteFile(item.replacement);
       throw Error(cannotCreateMessage(item.target, error));
     }
     return S_OK;

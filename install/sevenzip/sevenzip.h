@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "install/sevenzip/interfaces.h"
-#include "platform/archive_files.h"
 #include "platform/shared_library.h"
+#include "platform/stream_file.h"
 
 namespace zk {
 
@@ -116,7 +116,10 @@ class T7zStream final : public sevenzip::IInStream,
   // Closes the file before the library lets go of the adapter; false (with
   // failure() set) when the system reported an error on the way.
   bool closeFile();
-  // The errno value of the first failed read, write or close; 0 when none.
+  // closeFile() for a written file: its bytes are made durable first.
+  bool finishOutputFile();
+  platform::StreamFile& file() { return *file_; }
+  // The system's error number of the first failed read, write or close; 0 when none.
   int failure() const { return failure_; }
 
  private:

@@ -116,4 +116,12 @@ bool T7zStream::closeFile() {
   return true;
 }
 
+bool T7zStream::finishOutputFile() {
+  if (!file_->flush() || !file_->close()) {
+    failed();
+    return false;
+  }
+  return true;
+}
+
 }  // namespace zk

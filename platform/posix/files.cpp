@@ -27,7 +27,7 @@ std::string workingDirectory() {
 }
 
 std::string localPath(const std::string& name) {
-  return workingDirectory() + "/" + name;
+  return workingDirectory() + kPathSeparator + name;
 }
 
 std::string expandFileName(const std::string& path) {
@@ -76,68 +76,6 @@ bool createFolder(const std::string& path) {
 
 bool deleteFile(const std::string& path) {
   return unlink(path.c_str()) == 0;
-}
-
-FileReplaceResult replaceFileContents(const std::string& path, const std::string& bytes) {
-  using Failure = FileReplaceResult::Failure;
-  struct stat existing {};
-  const bool exists = stat(path.c_str(), &existing) == 0;
-  if (exists) {
-    // The target must be writable now, as it would be for writing in place.
-    const int probe = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-    if (probe < 0) {
-      return {Failure::Create, errno};
-    }
-    close(probe);
-  }
-  static unsigned counter = 0;
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; fd < 0; ++attempt) {
-    temporary = path + ".~" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno != EEXIST || attempt > 100)) {
-      return {Failure::Create, errno};
-    }
-  }
-  if (exists) {
-    fchmod(fd, existing.st_mode & 07777);
-    if (fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-      // Only the superuser may give the file away; the new file stays ours.
-    }
-  }
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  int writeError = 0;
-  while (left > 0) {
-    const ssize_t written = write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      writeError = errno;
-      break;
-    }
-    if (written == 0) {
-      writeError = EIO;
-      break;
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  if (close(fd) != 0 && writeError == 0) {
-    writeError = errno;
-  }
-  if (writeError != 0) {
-    unlink(temporary.c_str());
-    return {Failure::Write, writeError};
-  }
-  if (rename(temporary.c_str(), path.c_str()) != 0) {
-    const int renameError = errno;
-    unlink(temporary.c_str());
-    return {Failure::Create, renameError};
-  }
-  return {};
 }
 
 int dosErrorCode(int errnoValue) {

@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <climits>
 
-#include "platform/error.h"
+#include "core/error.h"
+#include "core/text_encoding.h"
 #include "platform/socket.h"
-#include "platform/text_encoding.h"
 
 namespace zk::platform {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/text_encoding.h"
+#include "core/text_encoding.h"
 #include "tests/support/firebird_server.h"
 #include "tests/support/program_run.h"
 #include "tests/support/request_summary.h"

@@ -10,7 +10,7 @@
 #include "app/default_handling.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
-#include "platform/error.h"
+#include "core/error.h"
 #include "tests/support/qt/qt_application.h"
 
 namespace zk {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/text_encoding.h"
 #include "platform/platform_names.h"
-#include "platform/text_encoding.h"
 #include "tests/support/demo_fixture.h"
 #include "tests/support/firebird_server.h"
 #include "versions/module_catalogue.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/block_cleanup.h"
-#include "platform/error.h"
+#include "core/block_cleanup.h"
+#include "core/error.h"
 
 namespace zk {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "install/update_actions.h"
-#include "platform/error.h"
 #include "platform/files.h"
 #include "tests/support/fake_update_operations.h"
 #include "tests/support/temp_folder.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/file_copy.h"
+#include "platform/file_replacement.h"
 #include "tests/support/temp_folder.h"
 
 namespace zk {

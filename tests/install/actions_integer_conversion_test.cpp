@@ -3,8 +3,8 @@
 #include <climits>
 #include <string>
 
+#include "core/error.h"
 #include "install/integer_conversion.h"
-#include "platform/error.h"
 
 namespace zk {
 namespace {

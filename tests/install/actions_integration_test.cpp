@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "install/sevenzip/sevenzip.h"
 #include "install/update_actions.h"
 #include "install/update_operations_window.h"
-#include "platform/error.h"
 #include "platform/files.h"
 #include "tests/helpers/stand_in.h"
 #include "tests/support/fake_update_operations.h"

@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
+#include "core/error.h"
 #include "install/sevenzip/sevenzip.h"
-#include "platform/error.h"
 #include "tests/support/rar_writer.h"
 #include "tests/support/temp_folder.h"
 

@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
+#include "core/error.h"
 #include "install/sevenzip/sevenzip.h"
 #include "platform/archive_library.h"
-#include "platform/error.h"
 #include "tests/support/temp_folder.h"
 
 namespace zk {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
+#include "core/error.h"
 #include "settings/connection_settings.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_folder.h"

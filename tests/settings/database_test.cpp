@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/error.h"
+#include "core/error.h"
 #include "settings/data_module.h"
 #include "tests/support/firebird_server.h"
 #include "tests/support/temp_folder.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/error.h"
+#include "core/error.h"
 #include "settings/licence_year.h"
 #include "tests/support/firebird_server.h"
 #include "tests/support/recording_ui.h"

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/text_encoding.h"
 #include "platform/platform_names.h"
-#include "platform/text_encoding.h"
 #include "tests/support/rar_writer.h"
 #include "tests/support/temp_folder.h"
 #include "versions/module_catalogue.h"

@@ -1,6 +1,6 @@
 #include "tests/support/fake_update_operations.h"
 
-#include "platform/error.h"
+#include "core/error.h"
 
 namespace zk::test {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "platform/text_encoding.h"
+#include "core/text_encoding.h"
 
 namespace zk::test {
 

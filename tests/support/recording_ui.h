@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/user_interface.h"
+#include "core/user_interface.h"
 
 namespace zk::test {
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 
-#include "platform/error.h"
+#include "core/error.h"
 #include "platform/files.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/scripted_http_server.h"

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <chrono>
 
-#include "platform/error.h"
+#include "core/error.h"
 #include "tests/support/scripted_http_server.h"
 #include "transfer/http_client.h"
 

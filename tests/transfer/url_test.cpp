@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/error.h"
+#include "core/error.h"
 #include "transfer/url.h"
 
 namespace zk {

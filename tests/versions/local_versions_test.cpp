@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
+#include "core/error.h"
 #include "platform/text_file.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_folder.h"

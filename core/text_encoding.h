@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zk {
 
@@ -11,6 +12,16 @@ namespace zk {
 std::string cp1254ToUtf8(const std::string& bytes);
 // Characters that Windows-1254 cannot hold become "?".
 std::string utf8ToCp1254(const std::string& text);
+
+// Appends the UTF-8 form of one code point.
+void appendUtf8(std::string& out, char32_t codePoint);
+// Decodes the UTF-8 sequence at `pos` and moves past it; a malformed byte is
+// taken as U+FFFD and skipped alone.
+char32_t decodeUtf8(const std::string& text, std::size_t& pos);
+// UTF-16 code units as UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string utf16ToUtf8(std::u16string_view units);
+// UTF-8 as UTF-16 code units; malformed bytes become U+FFFD.
+std::u16string utf8ToUtf16(const std::string& text);
 
 // Lower case of ASCII letters only; every other byte stays.
 std::string asciiLower(std::string text);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/text_encoding.h"
-#include "platform/user_interface.h"
+#include "core/text_encoding.h"
+#include "core/user_interface.h"
 
 namespace zk {
 namespace {

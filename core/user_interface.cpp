@@ -1,4 +1,4 @@
-#include "platform/user_interface.h"
+#include "core/user_interface.h"
 
 namespace zk {
 

@@ -73,7 +73,9 @@ struct PROPVARIANT {
     void* pair[2];
 #endif
   };
-  PROPVARIANT() { std::memset(static_cast<void*>(this), 0, sizeof *this); }
+  PROPVARIANT() {
+    std::memset(static_cast<void*>(this), 0, sizeof *this);
+  }
 };
 #if defined(_WIN32) && defined(_WIN64)
 static_assert(sizeof(PROPVARIANT) == 24);

@@ -63,7 +63,9 @@ std::vector<std::string> archiveLibraryFolders() {
   }
   std::vector<std::string> folders{workingDirectory()};
   const std::string program = programFolder();
-  if (!program.empty() && CompareStringOrdinal(win32::widen(program).c_str(), -1, win32::widen(folders.front()).c_str(), -1, TRUE) != CSTR_EQUAL) {
+  if (!program.empty() &&
+      CompareStringOrdinal(win32::widen(program).c_str(), -1, win32::widen(folders.front()).c_str(),
+                           -1, TRUE) != CSTR_EQUAL) {
     folders.push_back(program);
   }
   return folders;

@@ -16,17 +16,15 @@ StreamFile createReplacement(const std::string& target, std::string& replacement
   if (existing != INVALID_FILE_ATTRIBUTES) {
     // Refused as writing in place would be: a folder, a read-only file, a
     // file another program holds without sharing it for writing.
-    const HANDLE probe =
-        CreateFileW(wideTarget.c_str(), GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE probe = CreateFileW(wideTarget.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe == INVALID_HANDLE_VALUE) {
       return StreamFile::failed(static_cast<int>(GetLastError()));
     }
     CloseHandle(probe);
     attributes = existing;
-  } else if (const DWORD error = GetLastError();
-             error != ERROR_FILE_NOT_FOUND) {
+  } else if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND) {
     return StreamFile::failed(static_cast<int>(error));
   } else if (!newFileModel.empty()) {
     const DWORD model = GetFileAttributesW(widen(newFileModel).c_str());
@@ -44,7 +42,8 @@ StreamFile createReplacement(const std::string& target, std::string& replacement
 
   static std::atomic<unsigned> counter{0};
   const std::size_t slash = target.find_last_of("\\/");
-  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string folder =
+      slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string candidate = folder + "." + name + "." + std::to_string(GetCurrentProcessId()) +

@@ -11,8 +11,9 @@ SharedLibrary::SharedLibrary(const std::string& fileName) {
   const bool fullPath = fileName.find_first_of("\\/") != std::string::npos;
   // A library named by its path is loaded from there alone, and the
   // libraries it needs are looked for beside it first.
-  const HMODULE module = fullPath ? LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
-                                  : LoadLibraryW(wide.c_str());
+  const HMODULE module = fullPath
+                             ? LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
+                             : LoadLibraryW(wide.c_str());
   if (module == nullptr) {
     const DWORD error = GetLastError();
     errorText_ = win32::messageText(error);
@@ -44,6 +45,10 @@ void* SharedLibrary::symbol(const char* name) const {
   return handle_ != nullptr
              ? reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name))
              : nullptr;
+}
+
+std::string SharedLibrary::missingSymbolText(const std::string&, const char*) {
+  return win32::messageText(ERROR_PROC_NOT_FOUND);
 }
 
 void SharedLibrary::release() {

@@ -84,7 +84,7 @@ CONF
     "$server" -p "$port" </dev/null >"$dir/server.log" 2>&1 &
     pid=$!
     echo "$pid" >"$pidfile"
-    for i in $(seq 1 100); do
+    for _ in $(seq 1 100); do
       if listening_on "$pid" "$port"; then
         {
           echo "ZK_FIREBIRD_PORT=$port"

@@ -1,7 +1,8 @@
 // Stand-ins for the Firebird client library, built as separate loadable
 // modules by tests/CMakeLists.txt (one per ZK_FIREBIRD_STUB_* variant) so the
 // data module's loading rules can be tried; empty in the test support library.
-#if defined(ZK_FIREBIRD_STUB_OLDER) || defined(ZK_FIREBIRD_STUB_NEWER_INCOMPLETE)
+#if defined(ZK_FIREBIRD_STUB_OLDER) || defined(ZK_FIREBIRD_STUB_NEWER_INCOMPLETE) || \
+    defined(ZK_FIREBIRD_STUB_NEWER_COMPLETE)
 
 #define ZK_STUB(name)                                            \
   extern "C" __attribute__((visibility("default"))) int name() { \
@@ -52,8 +53,8 @@ ZK_STUB(isc_modify_user)
 ZK_STUB(isc_prepare_transaction)
 ZK_STUB(isc_prepare_transaction2)
 
-#ifdef ZK_FIREBIRD_STUB_NEWER_INCOMPLETE
-// A newer library, but without isc_encode_timestamp.
+#if defined(ZK_FIREBIRD_STUB_NEWER_INCOMPLETE) || defined(ZK_FIREBIRD_STUB_NEWER_COMPLETE)
+// A newer library; the incomplete one lacks isc_encode_timestamp.
 ZK_STUB(isc_rollback_retaining)
 ZK_STUB(isc_service_attach)
 ZK_STUB(isc_service_detach)
@@ -64,6 +65,9 @@ ZK_STUB(isc_decode_sql_time)
 ZK_STUB(isc_decode_timestamp)
 ZK_STUB(isc_encode_sql_date)
 ZK_STUB(isc_encode_sql_time)
+#endif
+#ifdef ZK_FIREBIRD_STUB_NEWER_COMPLETE
+ZK_STUB(isc_encode_timestamp)
 #endif
 
 #endif

@@ -14,6 +14,12 @@ mapfile -t scripts < <(git ls-files '*.sh' '.ci/run')
 if ! shellcheck "${scripts[@]}"; then
   status=1
 fi
+# The operating system is reached through platform/ only (and the windows in app/).
+os_headers='#include <(windows|winsock2|ws2tcpip|wininet|shellapi|tlhelp32|unistd|dlfcn|fcntl|signal|poll|dirent|pwd|spawn|ifaddrs)\.h>|#include <(sys|arpa|netinet|net)/'
+if git grep -nE "$os_headers" -- core settings versions transfer install; then
+  echo "operating-system headers outside platform/: move the calls behind a platform/ header" >&2
+  status=1
+fi
 if [ "$status" = 0 ]; then
   echo "style: ${#sources[@]} C++ files formatted, ${#scripts[@]} shell scripts clean"
 fi

@@ -4,9 +4,15 @@
 #if defined(ZK_FIREBIRD_STUB_OLDER) || defined(ZK_FIREBIRD_STUB_NEWER_INCOMPLETE) || \
     defined(ZK_FIREBIRD_STUB_NEWER_COMPLETE)
 
-#define ZK_STUB(name)                                            \
-  extern "C" __attribute__((visibility("default"))) int name() { \
-    return 0;                                                    \
+#ifdef _WIN32
+#define ZK_STUB_EXPORT __declspec(dllexport)
+#else
+#define ZK_STUB_EXPORT __attribute__((visibility("default")))
+#endif
+
+#define ZK_STUB(name)                    \
+  extern "C" ZK_STUB_EXPORT int name() { \
+    return 0;                            \
   }
 
 ZK_STUB(BLOB_get)

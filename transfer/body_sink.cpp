@@ -27,6 +27,10 @@ void FileSink::write(const char* data, std::size_t size) {
     errorNumber_ = file_.errorNumber();
     throw Error("Stream write error");
   }
+  if (flushStep_ != 0 && written_ - flushStarted_ >= flushStep_) {
+    file_.startFlush(flushStarted_, written_ - flushStarted_);
+    flushStarted_ = written_;
+  }
 }
 
 }  // namespace zk

@@ -31,16 +31,24 @@ class StringSink : public BodySink {
 
 // Writes the body to an open file as it comes. A write that the device
 // refuses throws Error("Stream write error"); errorNumber() then tells why.
+// Every `flushStep` bytes (0: never) the written bytes are sent on to the
+// device without waiting, so that the flush before the file is committed,
+// which the window waits for, finds little left to write.
 class FileSink : public BodySink {
  public:
-  explicit FileSink(platform::StreamFile& file) : file_(file) {}
+  static constexpr std::size_t kFlushStep = 8 * 1024 * 1024;
+  explicit FileSink(platform::StreamFile& file, std::size_t flushStep = kFlushStep)
+      : file_(file), flushStep_(flushStep) {}
   void write(const char* data, std::size_t size) override;
   std::size_t written() const { return written_; }
   int errorNumber() const { return errorNumber_; }
 
  private:
   platform::StreamFile& file_;
+  std::size_t flushStep_;
   std::size_t written_ = 0;
+  // Written bytes below this offset are on their way to the device.
+  std::size_t flushStarted_ = 0;
   int errorNumber_ = 0;
 };
 

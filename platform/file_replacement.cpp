@@ -2,6 +2,11 @@
 
 #include <vector>
 
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/processes.h"
+#include "platform/replacement_names.h"
+
 namespace zk::platform {
 
 FileReplaceResult replaceFileContents(const std::string& path, const std::string& bytes) {
@@ -47,6 +52,26 @@ bool copyFileOverwrite(const std::string& source, const std::string& target) {
   // the target itself.
   in.close();
   return commitReplacement(out, replacement, target) == 0;
+}
+
+void removeLeftoverReplacements(const std::string& target) {
+  const auto [folder, name] = replacement::splitTarget(target);
+  const auto entries = listFolder(folder.empty() ? workingDirectory() : folder);
+  if (!entries) {
+    return;
+  }
+  const long self = currentProcessId();
+  for (const FolderEntry& entry : *entries) {
+    const long owner = replacement::replacementOwner(entry.name, name);
+    if (owner <= 0 || entry.isFolder) {
+      continue;
+    }
+    const bool leftOver = owner == self ? !replacement::isInUse(entry.name)
+                                        : !processRunning(static_cast<int>(owner));
+    if (leftOver) {
+      deleteFile(folder + entry.name);
+    }
+  }
 }
 
 }  // namespace zk::platform

@@ -37,6 +37,12 @@ int commitReplacement(StreamFile& file, const std::string& replacementPath,
                       const std::string& target);
 // Closes and removes a replacement that will not be used.
 void discardReplacement(StreamFile& file, const std::string& replacementPath);
+// Removes the replacements of `target` that nobody will finish: those of a
+// program that ended without committing or discarding them (it was killed in
+// the middle of a download, or the machine went down), and this program's own
+// that are no longer in use. Replacements of programs that still run are
+// kept. Failures are passed over.
+void removeLeftoverReplacements(const std::string& target);
 
 // Writes `bytes` as the new content of `path`. `failure` tells which step
 // failed and `errorNumber` why: Create when the target cannot be written (its

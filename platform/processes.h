@@ -23,6 +23,8 @@ std::optional<std::vector<ProcessInfo>> listProcesses();
 // allowed or the process is gone.
 bool terminateProcess(int processId);
 int currentProcessId();
+// Whether a process with that number runs now (one of another user counts).
+bool processRunning(int processId);
 // Repaints the taskbar's notification area at once, so that the icons of
 // ended programs disappear; nothing where the system has no such area.
 void repaintNotificationArea();

@@ -42,6 +42,10 @@ class StreamFile {
   bool setSize(std::uint64_t size);
   // Makes the written bytes durable on the device.
   bool flush();
+  // Starts moving the written bytes of that range to the device without
+  // waiting for them, so that a later flush has less left to wait for. Only
+  // a hint: nothing fails.
+  void startFlush(std::uint64_t offset, std::uint64_t length);
   bool close();
 
   // The system's handle (a descriptor or a HANDLE), for the platform layer.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Benchmark: download of a 256 MiB file from nginx on loopback with
-# HttpClient, DownloadFile and curl. Starts and stops its own nginx.
-#   scripts/bench-download.sh [SIZE_MIB] [RUNS]
+# Benchmark: downloads of 256 MiB and 1 GiB from nginx on loopback with
+# HttpClient, DownloadFile and curl: time, peak memory, pump gaps. Starts and
+# stops its own nginx.
+#   scripts/bench-download.sh [SIZE_MIB[,SIZE_MIB...]] [RUNS]   (256,1024 and 5)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -21,4 +22,4 @@ set -a
 # shellcheck disable=SC1091
 . "$state/env"
 set +a
-"$build/bench/download/bench_download" "$ZK_NGINX_PORT" "$ZK_NGINX_ROOT" "${1:-256}" "${2:-3}"
+"$build/bench/download/bench_download" "$ZK_NGINX_PORT" "$ZK_NGINX_ROOT" "${1:-256,1024}" "${2:-5}"

@@ -3,8 +3,37 @@
 #include "core/error.h"
 #include "platform/file_replacement.h"
 #include "platform/files.h"
+#include "transfer/body_sink.h"
 
 namespace zk {
+
+namespace {
+
+[[noreturn]] void throwCannotCreate(const std::string& targetPath, int errorNumber) {
+  throw Error("Cannot create file \"" + platform::expandFileName(targetPath) + "\". " +
+              platform::systemErrorText(errorNumber));
+}
+
+// For a target that cannot be written when the download starts: the body is
+// kept in memory and the file is tried again once the request has completed,
+// so the request's own failures still come first and a folder made meanwhile
+// is used.
+void downloadIntoMemory(HttpClient& IdHTTP1, const std::string& url,
+                        const std::string& targetPath) {
+  std::string buffer;
+  IdHTTP1.Get(url, buffer);
+  const platform::FileReplaceResult result = platform::replaceFileContents(targetPath, buffer);
+  switch (result.failure) {
+    case platform::FileReplaceResult::Failure::None:
+      return;
+    case platform::FileReplaceResult::Failure::Create:
+      throwCannotCreate(targetPath, result.errorNumber);
+    case platform::FileReplaceResult::Failure::Write:
+      throw Error("Stream write error");
+  }
+}
+
+}  // namespace
 
 void IdHTTP1WorkBegin(UserInterface& ui, HttpClient&, WorkMode, std::int32_t expectedTotal) {
   ui.setProgressMaximum(expectedTotal);
@@ -40,19 +69,23 @@ void connectWorkHandlers(HttpClient& IdHTTP1, UserInterface& ui) {
 
 void DownloadFile(HttpClient& IdHTTP1, UserInterface& ui, const std::string& url,
                   const std::string& targetPath) {
-  std::string buffer;
   connectWorkHandlers(IdHTTP1, ui);
-  IdHTTP1.Get(url, buffer);
-
-  const platform::FileReplaceResult result = platform::replaceFileContents(targetPath, buffer);
-  switch (result.failure) {
-    case platform::FileReplaceResult::Failure::None:
-      return;
-    case platform::FileReplaceResult::Failure::Create:
-      throw Error("Cannot create file \"" + platform::expandFileName(targetPath) + "\". " +
-                  platform::systemErrorText(result.errorNumber));
-    case platform::FileReplaceResult::Failure::Write:
-      throw Error("Stream write error");
+  platform::removeLeftoverReplacements(targetPath);
+  std::string replacement;
+  platform::StreamFile file = platform::createReplacement(targetPath, replacement);
+  if (!file.isOpen()) {
+    downloadIntoMemory(IdHTTP1, url, targetPath);
+    return;
+  }
+  try {
+    FileSink sink(file);
+    IdHTTP1.Get(url, sink);
+  } catch (...) {
+    platform::discardReplacement(file, replacement);
+    throw;
+  }
+  if (const int error = platform::commitReplacement(file, replacement, targetPath); error != 0) {
+    throwCannotCreate(targetPath, error);
   }
 }
 

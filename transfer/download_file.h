@@ -8,12 +8,18 @@
 
 namespace zk {
 
-// Fetches `url` with the window's client and stores the whole body at
-// `targetPath` once it has arrived; the progress bar and Label27 follow the
-// body while it comes. Nothing reaches the disk when the request fails. The
-// file is written beside the target and renamed over it, so a failed write
-// leaves the target as it was. Failures: those of HttpClient::Get,
-// "Cannot create file "<expanded path>". <system text>", "Stream write error".
+// Fetches `url` with the window's client and stores the body at `targetPath`;
+// the progress bar and Label27 follow the body while it comes. The body is
+// written, as it arrives, to a replacement file beside the target, which is
+// moved over the target only when the request completed and every byte was
+// written: a failed, cut or timed-out request or a failed write leaves the
+// target as it was and no replacement behind. Replacements of the target left
+// by a program that was killed are removed first. When no replacement can be
+// made, the body is received into memory and the file is tried once more
+// after the request. Failures: those of HttpClient::Get, then
+// "Cannot create file "<expanded path>". <system text>"; a write that fails
+// during the transfer ends the request (its connection is closed) and raises
+// "Stream write error".
 void DownloadFile(HttpClient& IdHTTP1, UserInterface& ui, const std::string& url,
                   const std::string& targetPath);
 

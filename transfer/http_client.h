@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/socket.h"
+#include "transfer/body_sink.h"
 #include "transfer/url.h"
 
 namespace zk {
@@ -19,6 +20,8 @@ enum class WorkMode { Read, Write };
 // The program's HTTP/1.1 client: GET requests over plain TCP, one at a time,
 // on the calling thread. A default-constructed client has the default
 // settings; applyConfiguredClientSettings() gives the window's client its own.
+// Connections, requests and redirects are handled in http_client.cpp, the
+// reading of an answer (head, bodies, progress) in http_answer.cpp.
 class HttpClient {
  public:
   static constexpr const char* kDefaultAccept = "text/html, */*";
@@ -40,11 +43,15 @@ class HttpClient {
   HttpClient(const HttpClient&) = delete;
   HttpClient& operator=(const HttpClient&) = delete;
 
-  // Appends the body of the final answer to `destination`. Failures throw
+  // Hands the body of the final answer to `destination` as it arrives
+  // (bodies of redirects and error answers never reach it). Failures throw
   // Error (HttpProtocolError for an answer that ends the GET as a failure,
-  // SocketError for the socket); `destination` then keeps what was written.
-  // A GET started while another GET of this client runs throws Error and
-  // touches nothing.
+  // SocketError for the socket, or what the sink threw); `destination` then
+  // keeps what was written. A failure in the middle of an answer closes the
+  // connection. A GET started while another GET of this client runs throws
+  // Error and touches nothing.
+  void Get(const std::string& url, BodySink& destination);
+  // Appends the body to `destination`.
   void Get(const std::string& url, std::string& destination);
   // The body as bytes, unchanged.
   std::string GetText(const std::string& url);
@@ -102,13 +109,13 @@ class HttpClient {
   bool fill(int timeoutMs);
   bool receiveIntoBuffer();
   std::size_t buffered() const { return inEnd_ - inStart_; }
-  void moveBuffered(std::string& destination, std::size_t count);
+  void moveBuffered(BodySink& destination, std::size_t count);
   bool readLine(std::string& line, int timeoutMs);
 
-  void readBody(std::string& destination, int timeoutMs);
-  void readDelimited(std::string& destination, std::int32_t length, int timeoutMs);
-  void readChunked(std::string& destination, int timeoutMs);
-  void readUntilClose(std::string& destination, int timeoutMs);
+  void readBody(BodySink& destination, int timeoutMs);
+  void readDelimited(BodySink& destination, std::int32_t length, int timeoutMs);
+  void readChunked(BodySink& destination, int timeoutMs);
+  void readUntilClose(BodySink& destination, int timeoutMs);
 
   void beginWork(WorkMode mode, std::int32_t expectedTotal);
   void doWork(WorkMode mode, std::int32_t count);

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cerrno>
 
+#include "platform/replacement_names.h"
+
 namespace zk::platform {
 
 StreamFile createReplacement(const std::string& target, std::string& replacementPath,
@@ -30,13 +32,8 @@ StreamFile createReplacement(const std::string& target, std::string& replacement
   }
 
   static std::atomic<unsigned> counter{0};
-  const std::size_t slash = target.rfind('/');
-  const std::string folder =
-      slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = folder + "." + name + "." + std::to_string(::getpid()) + "-" +
-                            std::to_string(counter++) + ".zk-part";
+    std::string candidate = replacement::replacementPath(target, ::getpid(), counter++);
     const int handle =
         ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, keepMode ? 0600 : 0666);
     if (handle < 0) {
@@ -51,6 +48,7 @@ StreamFile createReplacement(const std::string& target, std::string& replacement
     if (keepOwner && ::fchown(handle, model.st_uid, model.st_gid) != 0) {
       // Only the superuser may give a file away; the new file stays ours.
     }
+    replacement::markInUse(candidate);
     replacementPath = std::move(candidate);
     return StreamFile(handle);
   }
@@ -69,12 +67,14 @@ int commitReplacement(StreamFile& file, const std::string& replacementPath,
     file.close();
     ::unlink(replacementPath.c_str());
   }
+  replacement::markDone(replacementPath);
   return error;
 }
 
 void discardReplacement(StreamFile& file, const std::string& replacementPath) {
   file.close();
   ::unlink(replacementPath.c_str());
+  replacement::markDone(replacementPath);
 }
 
 }  // namespace zk::platform

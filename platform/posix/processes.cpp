@@ -189,6 +189,11 @@ int currentProcessId() {
   return static_cast<int>(getpid());
 }
 
+bool processRunning(int processId) {
+  // A process of another user answers EPERM: it runs.
+  return processId > 0 && (kill(processId, 0) == 0 || errno == EPERM);
+}
+
 void repaintNotificationArea() {}
 
 void openProgram(const std::string& path) {

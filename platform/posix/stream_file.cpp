@@ -129,6 +129,11 @@ bool StreamFile::flush() {
   return true;
 }
 
+void StreamFile::startFlush(std::uint64_t offset, std::uint64_t length) {
+  ::sync_file_range(static_cast<int>(handle_), static_cast<off_t>(offset),
+                    static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
+}
+
 bool StreamFile::close() {
   if (handle_ == kNoHandle) {
     return true;

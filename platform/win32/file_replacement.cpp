@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "platform/replacement_names.h"
 #include "platform/win32/wide_text.h"
 
 namespace zk::platform {
@@ -41,13 +42,9 @@ StreamFile createReplacement(const std::string& target, std::string& replacement
   }
 
   static std::atomic<unsigned> counter{0};
-  const std::size_t slash = target.find_last_of("\\/");
-  const std::string folder =
-      slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = folder + "." + name + "." + std::to_string(GetCurrentProcessId()) +
-                            "-" + std::to_string(counter++) + ".zk-part";
+    std::string candidate =
+        replacement::replacementPath(target, static_cast<long>(GetCurrentProcessId()), counter++);
     const HANDLE handle = CreateFileW(widen(candidate).c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ, nullptr, CREATE_NEW, attributes, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -57,6 +54,7 @@ StreamFile createReplacement(const std::string& target, std::string& replacement
       }
       return StreamFile::failed(static_cast<int>(error));
     }
+    replacement::markInUse(candidate);
     replacementPath = std::move(candidate);
     return StreamFile(reinterpret_cast<std::intptr_t>(handle));
   }
@@ -76,12 +74,14 @@ int commitReplacement(StreamFile& file, const std::string& replacementPath,
     file.close();
     DeleteFileW(widen(replacementPath).c_str());
   }
+  replacement::markDone(replacementPath);
   return error;
 }
 
 void discardReplacement(StreamFile& file, const std::string& replacementPath) {
   file.close();
   DeleteFileW(widen(replacementPath).c_str());
+  replacement::markDone(replacementPath);
 }
 
 }  // namespace zk::platform

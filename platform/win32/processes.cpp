@@ -81,6 +81,18 @@ int currentProcessId() {
   return static_cast<int>(GetCurrentProcessId());
 }
 
+bool processRunning(int processId) {
+  if (processId <= 0) {
+    return false;
+  }
+  const win32::Handle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(processId)));
+  if (!process.valid()) {
+    // A process of another user may not be opened: it runs.
+    return GetLastError() == ERROR_ACCESS_DENIED;
+  }
+  return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
 void repaintNotificationArea() {
   const HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
   if (tray == nullptr) {

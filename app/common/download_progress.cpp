@@ -84,7 +84,10 @@ void DownloadProgress::finish() {
     return;
   }
   if (lineOpen_) {
-    redraw(true);
+    // The last position drawn stays as it was drawn.
+    if (drawnPosition_ != position_) {
+      redraw(true);
+    }
     terminal_("\n");
   }
   active_ = false;
@@ -108,6 +111,7 @@ void DownloadProgress::redraw(bool force) {
     text += std::string(drawnWidth_ - width, ' ');
   }
   drawnWidth_ = width;
+  drawnPosition_ = position_;
   terminal_("\r" + text);
   lineOpen_ = true;
 }

@@ -48,6 +48,7 @@ class DownloadProgress {
   std::int64_t lastDrawnAt_ = -1;
   int lastTenth_ = 0;
   std::size_t drawnWidth_ = 0;
+  std::int64_t drawnPosition_ = -1;
   bool lineOpen_ = false;
 };
 

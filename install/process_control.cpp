@@ -24,6 +24,10 @@ void ProcessTable::pause(int milliseconds) {
   platform::sleepMilliseconds(milliseconds);
 }
 
+void ProcessTable::repaintNotificationArea() {
+  platform::repaintNotificationArea();
+}
+
 bool processNameMatches(const std::string& processName, const std::string& exeName) {
   const std::size_t separator = processName.find_last_of("\\/:");
   const std::string namePart =
@@ -59,6 +63,7 @@ void StopProcessByName(const std::string& exeName, ProcessTable& table) {
   }
   if (terminated) {
     table.pause(kPauseAfterTermination);
+    table.repaintNotificationArea();
   }
 }
 

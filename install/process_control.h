@@ -18,6 +18,7 @@ class ProcessTable {
   // False when the process could not be ended.
   virtual bool terminate(int processId);
   virtual void pause(int milliseconds);
+  virtual void repaintNotificationArea();
 };
 
 // Whether a process name stands for exeName: its name part (the text after

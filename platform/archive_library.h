@@ -21,4 +21,9 @@ std::string findArchiveLibrary();
 // trailing blanks, control characters and full stops.
 std::string resultCodeText(std::int32_t code);
 
+// The system's routine that frees what a property value of the library holds
+// (PropVariantClear on Windows), for a library that does not export its own;
+// null where the system has none.
+void* systemPropertyValueClear();
+
 }  // namespace zk::platform

@@ -7,5 +7,7 @@ namespace zk::platform {
 // environment variable ZK_CONNECTIVITY ("online" or "offline") overrides the
 // answer, for tests and the demo on machines whose network state is not theirs.
 bool internetConnected();
+// The system's own answer, without the override.
+bool systemReportsConnection();
 
 }  // namespace zk::platform

@@ -23,12 +23,16 @@ std::optional<std::vector<ProcessInfo>> listProcesses();
 // allowed or the process is gone.
 bool terminateProcess(int processId);
 int currentProcessId();
+// Repaints the taskbar's notification area at once, so that the icons of
+// ended programs disappear; nothing where the system has no such area.
+void repaintNotificationArea();
 
-// Opens a program file the way the desktop does: a Windows program (the file
-// starts with "MZ") runs under wine when wine is installed, any other file runs
-// directly when it is executable, otherwise nothing starts. The program runs
-// detached (its own session, standard streams on /dev/null) in the caller's
-// working directory. Nothing is reported.
+// Opens a program file the way the desktop does, in the caller's working
+// directory; nothing is reported. On Windows the shell's "open". Elsewhere a
+// Windows program (the file starts with "MZ") runs under wine when wine is
+// installed, any other file runs directly when it is executable, otherwise
+// nothing starts; the program runs detached (its own session, standard
+// streams on /dev/null).
 void openProgram(const std::string& path);
 
 }  // namespace zk::platform

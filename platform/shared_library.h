@@ -26,6 +26,9 @@ class SharedLibrary {
     return reinterpret_cast<Function>(symbol(name));
   }
   const std::string& errorText() const { return errorText_; }
+  // The system's text for an entry point `name` that the library `fileName`
+  // does not export (error code 127 on every system).
+  static std::string missingSymbolText(const std::string& fileName, const char* name);
   void release();
 
  private:

@@ -21,7 +21,8 @@ inline constexpr int kSocketErrorHostNotFound = 11001;       // WSAHOST_NOT_FOUN
 std::string socketErrorText(int code);
 // "Socket Error # <code>" CR LF <text>.
 std::string socketErrorMessage(int code);
-// The Windows Sockets number for an errno value.
+// The Windows Sockets number for an errno value (Windows' own numbers pass
+// unchanged).
 int socketErrorCode(int errnoValue);
 // Throws SocketError(code, socketErrorMessage(code)).
 [[noreturn]] void throwSocketError(int code);
@@ -29,11 +30,17 @@ int socketErrorCode(int errnoValue);
 // An IPv4 address in host byte order.
 using Ipv4Address = std::uint32_t;
 
+// Four dot-separated decimal numbers from 0 to 255, as an address.
+bool parseDottedQuad(const std::string& host, Ipv4Address& address);
+
 // "LOCALHOST" in any letter case gives 127.0.0.1; four dot-separated decimal
 // numbers from 0 to 255 are taken as they are; any other name is looked up
 // and its first IPv4 address is used. Throws SocketError 11001 when the name
 // cannot be resolved.
 Ipv4Address resolveHost(const std::string& host);
+// The first IPv4 address the system's resolver gives for the name; throws
+// SocketError 11001 when there is none.
+Ipv4Address lookupHost(const std::string& host);
 
 // One connected TCP stream. Every call blocks; failures throw SocketError.
 class StreamSocket {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -35,10 +36,11 @@ class TextFile {
   // Writes what is buffered and closes. The file is closed afterwards even
   // when this reports a failure.
   int close();
-  bool isOpen() const { return fd_ >= 0; }
+  bool isOpen() const { return handle_ != -1; }
 
  private:
-  int fd_ = -1;
+  // A descriptor or a HANDLE.
+  std::intptr_t handle_ = -1;
   std::string path_;
   std::string pending_;
 };

@@ -30,7 +30,9 @@ cleanup() {
   done
   if [ -f "$demo/marks/started-zelvak.mark" ]; then
     pid="$(sed -n 's/^pid=//p' "$demo/marks/started-zelvak.mark")"
-    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
+    if [ -n "$pid" ]; then
+      kill -9 "$pid" 2>/dev/null || true
+    fi
   fi
   bash "$root/scripts/services.sh" stop "$state" >/dev/null 2>&1 || true
   rm -rf "$state"

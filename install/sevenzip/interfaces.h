@@ -1,10 +1,12 @@
 #pragma once
 
-// The archive library's COM-style interfaces as its Linux build lays them out:
-// IUnknown has no virtual destructor, so QueryInterface, AddRef and Release
-// are the first three slots and each interface's methods follow in the
-// published order. Result codes and property identifiers are 32-bit; wide
-// strings are wchar_t (4 bytes) holding UTF-16 code units.
+// The archive library's COM-style interfaces as its Linux and Windows builds
+// lay them out: IUnknown has no virtual destructor, so QueryInterface, AddRef
+// and Release are the first three slots and each interface's methods follow
+// in the published order. Result codes and property identifiers are 32-bit;
+// wide strings are wchar_t holding UTF-16 code units (4 bytes a unit on
+// Linux, 2 on Windows). On 64-bit Windows a property value is the system's
+// 24-byte PROPVARIANT.
 
 #include <cstddef>
 #include <cstdint>
@@ -66,10 +68,20 @@ struct PROPVARIANT {
     std::uint32_t ulVal;
     std::uint64_t uhVal;
     BSTR bstrVal;
+#ifdef _WIN32
+    // The system's union also holds counted arrays (a count and a pointer).
+    void* pair[2];
+#endif
   };
-  PROPVARIANT() : uhVal(0) {}
+  PROPVARIANT() {
+    std::memset(static_cast<void*>(this), 0, sizeof *this);
+  }
 };
+#if defined(_WIN32) && defined(_WIN64)
+static_assert(sizeof(PROPVARIANT) == 24);
+#else
 static_assert(sizeof(PROPVARIANT) == 16);
+#endif
 
 // Property identifiers of items and of the archive.
 inline constexpr PROPID kpidPath = 3;

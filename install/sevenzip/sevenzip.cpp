@@ -122,6 +122,10 @@ T7zPlugin::T7zPlugin(const std::string& libraryPath) {
     throw Error(libraryName() + " is not a 7z library");
   }
   variantClear_ = library_.function<VariantClearFunction>("VariantClear");
+  if (variantClear_ == nullptr) {
+    // The Windows build leaves freeing property values to the system.
+    variantClear_ = reinterpret_cast<VariantClearFunction>(platform::systemPropertyValueClear());
+  }
 }
 
 T7zPlugin::~T7zPlugin() = default;

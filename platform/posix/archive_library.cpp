@@ -106,4 +106,8 @@ std::string resultCodeText(std::int32_t code) {
   return trimSystemText(text);
 }
 
+void* systemPropertyValueClear() {
+  return nullptr;
+}
+
 }  // namespace zk::platform

@@ -2,7 +2,6 @@
 #include <net/if.h>
 #include <sys/socket.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -47,16 +46,7 @@ bool defaultRouteExists() {
 
 }  // namespace
 
-bool internetConnected() {
-  if (const char* forced = std::getenv("ZK_CONNECTIVITY")) {
-    const std::string value(forced);
-    if (value == "online") {
-      return true;
-    }
-    if (value == "offline") {
-      return false;
-    }
-  }
+bool systemReportsConnection() {
   return activeInterfaceWithAddress() || defaultRouteExists();
 }
 

@@ -101,18 +101,6 @@ int dosErrorCode(int errnoValue) {
   }
 }
 
-std::string trimSystemText(std::string text) {
-  while (!text.empty()) {
-    const auto c = static_cast<unsigned char>(text.back());
-    if (c <= ' ' || c == '.') {
-      text.pop_back();
-    } else {
-      break;
-    }
-  }
-  return text;
-}
-
 std::string systemErrorText(int errnoValue) {
   return trimSystemText(std::strerror(errnoValue));
 }

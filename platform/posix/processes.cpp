@@ -189,6 +189,8 @@ int currentProcessId() {
   return static_cast<int>(getpid());
 }
 
+void repaintNotificationArea() {}
+
 void openProgram(const std::string& path) {
   std::vector<std::string> command;
   if (startsWithMz(path)) {

@@ -34,6 +34,11 @@ void* SharedLibrary::symbol(const char* name) const {
   return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
 }
 
+std::string SharedLibrary::missingSymbolText(const std::string& fileName, const char* name) {
+  // dlerror's words for it.
+  return fileName + ": undefined symbol: " + name;
+}
+
 void SharedLibrary::release() {
   if (handle_ != nullptr) {
     dlclose(handle_);

@@ -56,13 +56,13 @@ void setTextFileFailureHook(TextFileFailureHook hook) {
 }
 
 TextFile::~TextFile() {
-  if (fd_ >= 0) {
-    ::close(fd_);
+  if (handle_ != -1) {
+    ::close(static_cast<int>(handle_));
   }
 }
 
 int TextFile::openForReading(const std::string& path) {
-  if (fd_ >= 0) {
+  if (handle_ != -1) {
     close();
   }
   if (const int code = injectedFailure(TextFileOperation::OpenForReading, path)) {
@@ -76,14 +76,14 @@ int TextFile::openForReading(const std::string& path) {
     ::close(fd);
     return kSharingViolation;
   }
-  fd_ = fd;
+  handle_ = fd;
   path_ = path;
   pending_.clear();
   return 0;
 }
 
 int TextFile::create(const std::string& path) {
-  if (fd_ >= 0) {
+  if (handle_ != -1) {
     close();
   }
   if (const int code = injectedFailure(TextFileOperation::Create, path)) {
@@ -93,14 +93,14 @@ int TextFile::create(const std::string& path) {
   if (fd < 0) {
     return dosErrorCode(errno);
   }
-  fd_ = fd;
+  handle_ = fd;
   path_ = path;
   pending_.clear();
   return 0;
 }
 
 int TextFile::read(std::string& out, std::size_t size) {
-  if (fd_ < 0) {
+  if (handle_ == -1) {
     return kFileNotOpen;
   }
   if (const int code = injectedFailure(TextFileOperation::Read, path_)) {
@@ -110,7 +110,7 @@ int TextFile::read(std::string& out, std::size_t size) {
   out.resize(start + size);
   ssize_t got;
   do {
-    got = ::read(fd_, out.data() + start, size);
+    got = ::read(static_cast<int>(handle_), out.data() + start, size);
   } while (got < 0 && errno == EINTR);
   if (got < 0) {
     const int error = errno;
@@ -122,7 +122,7 @@ int TextFile::read(std::string& out, std::size_t size) {
 }
 
 int TextFile::write(std::string_view bytes) {
-  if (fd_ < 0) {
+  if (handle_ == -1) {
     return kFileNotOpen;
   }
   if (const int code = injectedFailure(TextFileOperation::Write, path_)) {
@@ -133,17 +133,17 @@ int TextFile::write(std::string_view bytes) {
 }
 
 int TextFile::close() {
-  if (fd_ < 0) {
+  if (handle_ == -1) {
     return kFileNotOpen;
   }
   int code = injectedFailure(TextFileOperation::Close, path_);
   if (code == 0 && !pending_.empty()) {
-    code = writeAll(fd_, pending_);
+    code = writeAll(static_cast<int>(handle_), pending_);
   }
-  if (::close(fd_) != 0 && code == 0 && errno != EINTR) {
+  if (::close(static_cast<int>(handle_)) != 0 && code == 0 && errno != EINTR) {
     code = dosErrorCode(errno);
   }
-  fd_ = -1;
+  handle_ = -1;
   pending_.clear();
   return code;
 }

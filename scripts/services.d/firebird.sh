@@ -74,8 +74,8 @@ CONF
   echo "create or alter user SYSDBA password '$password'; commit;" |
     "$isql" -q -b -user SYSDBA "$dir/data/security3.fdb" >"$dir/isql.log" 2>&1
 
-  local attempt port pid i
-  for attempt in 1 2 3 4 5 6 7 8; do
+  local port pid
+  for _ in 1 2 3 4 5 6 7 8; do
     port=$((20000 + (RANDOM * 32768 + RANDOM) % 12000))
     if ss -Hltn "sport = :$port" 2>/dev/null | grep -q .; then
       continue
@@ -84,7 +84,7 @@ CONF
     "$server" -p "$port" </dev/null >"$dir/server.log" 2>&1 &
     pid=$!
     echo "$pid" >"$pidfile"
-    for i in $(seq 1 100); do
+    for _ in $(seq 1 100); do
       if listening_on "$pid" "$port"; then
         {
           echo "ZK_FIREBIRD_PORT=$port"
@@ -114,10 +114,10 @@ running() {
 }
 
 stop_pid() {
-  local pid="$1" i
+  local pid="$1"
   kill -TERM "$pid" 2>/dev/null || return 0
   # Right after its start the server may ignore TERM.
-  for i in $(seq 1 50); do
+  for _ in $(seq 1 50); do
     running "$pid" || break
     sleep 0.1
   done
@@ -127,7 +127,7 @@ stop_pid() {
   # Reap it when it is our child; otherwise (started by an earlier run of
   # this script) wait for it to leave the process table.
   wait "$pid" 2>/dev/null || true
-  for i in $(seq 1 100); do
+  for _ in $(seq 1 100); do
     running "$pid" || return 0
     sleep 0.1
   done

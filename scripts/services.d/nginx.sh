@@ -12,7 +12,7 @@ pidfile="$dir/nginx.pid"
 start() {
   mkdir -p "$dir/root" "$dir/logs" "$dir/temp"
   chmod 0777 "$dir/root"
-  for attempt in $(seq 1 20); do
+  for _ in $(seq 1 20); do
     port=$((20000 + RANDOM % 40000))
     if ss -ltnH "sport = :$port" 2>/dev/null | grep -q .; then
       continue

@@ -1,11 +1,15 @@
 #include "tests/helpers/stand_in.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
@@ -17,6 +21,7 @@
 
 namespace zk::test {
 
+#ifndef _WIN32
 namespace {
 
 // In a forked child: become the user, or end the child.
@@ -31,6 +36,7 @@ void becomeUser(std::optional<int> user) {
 }
 
 }  // namespace
+#endif
 
 std::string standInProgram() {
   return ZK_STANDIN_PATH;
@@ -38,9 +44,12 @@ std::string standInProgram() {
 
 std::string copyStandIn(const std::string& folder, const std::string& name) {
   const std::string target = folder + "/" + name;
-  std::filesystem::copy_file(standInProgram(), target,
+  // UTF-8 names ("zkgül.exe"): a narrow path would be read in the ANSI code
+  // page on Windows.
+  const auto path = std::filesystem::u8path(target);
+  std::filesystem::copy_file(standInProgram(), path,
                              std::filesystem::copy_options::overwrite_existing);
-  std::filesystem::permissions(target, std::filesystem::perms(0755));
+  std::filesystem::permissions(path, std::filesystem::perms(0755));
   return target;
 }
 
@@ -78,6 +87,130 @@ std::optional<StandInMark> waitForMark(const std::string& file, std::chrono::mil
   return mark;
 }
 
+#ifdef _WIN32
+namespace {
+
+// The exit code this object's own kill gives, told apart from the 0 of the
+// product's stopping.
+constexpr UINT kCleanupExitCode = 0xDEAD;
+
+std::wstring widen(const std::string& text) {
+  if (text.empty()) {
+    return {};
+  }
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+// One command-line word as CommandLineToArgvW and the C runtime split it.
+std::wstring quoted(const std::wstring& word) {
+  if (!word.empty() && word.find_first_of(L" \t\"") == std::wstring::npos) {
+    return word;
+  }
+  std::wstring out = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : word) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, L'\\');
+  return out + L"\"";
+}
+
+HANDLE handleOf(void* handle) {
+  return static_cast<HANDLE>(handle);
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+                           const std::string& argv0, std::optional<int> user) {
+  if (user) {
+    throw std::runtime_error("Windows cannot start a program as another user id");
+  }
+  std::wstring commandLine = quoted(widen(argv0.empty() ? program : argv0));
+  for (const std::string& argument : arguments) {
+    commandLine += L" " + quoted(widen(argument));
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(widen(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &startup, &info)) {
+    throw std::runtime_error("cannot start " + program + ": error " +
+                             std::to_string(GetLastError()));
+  }
+  CloseHandle(info.hThread);
+  handle_ = info.hProcess;
+  pid_ = static_cast<int>(info.dwProcessId);
+}
+
+ChildProcess::~ChildProcess() {
+  if (!ended_) {
+    TerminateProcess(handleOf(handle_), kCleanupExitCode);
+    WaitForSingleObject(handleOf(handle_), INFINITE);
+  }
+  CloseHandle(handleOf(handle_));
+}
+
+bool ChildProcess::waitForEnd(std::chrono::milliseconds timeout) {
+  if (!ended_) {
+    if (WaitForSingleObject(handleOf(handle_), static_cast<DWORD>(timeout.count())) !=
+        WAIT_OBJECT_0) {
+      return false;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(handleOf(handle_), &code);
+    status_ = static_cast<int>(code);
+    ended_ = true;
+  }
+  return true;
+}
+
+bool ChildProcess::endedByKill() const {
+  return ended_ && status_ == 0;
+}
+
+AdoptedProcess::~AdoptedProcess() {
+  if (pid_ <= 0) {
+    return;
+  }
+  const HANDLE process =
+      OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, static_cast<DWORD>(pid_));
+  if (process != nullptr) {
+    if (TerminateProcess(process, kCleanupExitCode)) {
+      WaitForSingleObject(process, 10000);
+    }
+    CloseHandle(process);
+  }
+}
+
+// Windows keeps no ended children around for their parent to collect.
+void collectOrphans() {}
+
+std::string runInChild(std::optional<int> user, const std::function<std::string()>& work) {
+  if (user) {
+    throw std::runtime_error("Windows cannot run work as another user id");
+  }
+  try {
+    return work();
+  } catch (...) {
+    throw std::runtime_error("child work failed");
+  }
+}
+
+bool runningAsRoot() {
+  return false;
+}
+#else
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                            const std::string& argv0, std::optional<int> user) {
   std::vector<std::string> words{argv0.empty() ? program : argv0};
@@ -216,20 +349,36 @@ bool runningAsRoot() {
   return geteuid() == 0;
 }
 
+#endif
+
+namespace {
+
+// The C runtime's _putenv_s also sets the process environment that started
+// programs inherit; an empty value removes the variable.
+void setVariable(const std::string& name, const std::string* value) {
+#ifdef _WIN32
+  _putenv_s(name.c_str(), value != nullptr ? value->c_str() : "");
+#else
+  if (value != nullptr) {
+    setenv(name.c_str(), value->c_str(), 1);
+  } else {
+    unsetenv(name.c_str());
+  }
+#endif
+}
+
+}  // namespace
+
 ScopedEnvironment::ScopedEnvironment(const std::string& name, const std::string& value)
     : name_(name) {
   if (const char* old = std::getenv(name.c_str())) {
     previous_ = old;
   }
-  setenv(name.c_str(), value.c_str(), 1);
+  setVariable(name, &value);
 }
 
 ScopedEnvironment::~ScopedEnvironment() {
-  if (previous_) {
-    setenv(name_.c_str(), previous_->c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
+  setVariable(name_, previous_ ? &*previous_ : nullptr);
 }
 
 }  // namespace zk::test

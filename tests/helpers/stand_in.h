@@ -46,11 +46,15 @@ class ChildProcess {
   int pid() const { return pid_; }
   // True once the process has ended within the timeout.
   bool waitForEnd(std::chrono::milliseconds timeout = 10s);
-  // Whether the process ended by SIGKILL (after waitForEnd).
+  // Whether the process was killed (after waitForEnd): by SIGKILL on Linux;
+  // on Windows, which tells only the exit code, by TerminateProcess with exit
+  // code 0 as the product's stopping does it (the stand-in never exits by
+  // itself with 0, and this object's own kill uses another code).
   bool endedByKill() const;
 
  private:
   int pid_ = -1;
+  void* handle_ = nullptr;  // the process handle on Windows
   bool ended_ = false;
   int status_ = 0;
 };
@@ -76,9 +80,11 @@ void collectOrphans();
 
 // Runs `work` in a forked child, as `user` when the test runs as root (as the
 // current user otherwise), and returns the text the work returned. Throws when
-// the child fails. The work must not use test assertions.
+// the child fails. The work must not use test assertions. Windows cannot fork:
+// there the work runs in this process, and a `user` throws.
 std::string runInChild(std::optional<int> user, const std::function<std::string()>& work);
 
+// Always false on Windows, which has no root that switches users.
 bool runningAsRoot();
 
 // Sets an environment variable for the life of the object.

@@ -97,6 +97,11 @@ TEST(ProcessList, ShowsExecutableArgumentZeroAndCommandName) {
 
   const auto process = listed(child.pid());
   ASSERT_TRUE(process);
+  if (test::kOnWindows) {
+    // The Toolhelp snapshot gives the executable's file name only.
+    EXPECT_EQ(process->names, std::vector<std::string>{"zk-listed-name-check"});
+    return;
+  }
   EXPECT_EQ(process->names,
             (std::vector<std::string>{
                 std::filesystem::canonical(program).string(), "D:\\Apps\\listed.exe",
@@ -113,7 +118,9 @@ TEST(ProcessList, LeavesOutProcessesThatHaveEnded) {
   while (listed(child.pid()) && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(2ms);
   }
-  ASSERT_TRUE(std::filesystem::exists("/proc/" + std::to_string(child.pid())));
+  if (!test::kOnWindows) {
+    ASSERT_TRUE(std::filesystem::exists("/proc/" + std::to_string(child.pid())));
+  }
   EXPECT_FALSE(listed(child.pid()));
 
   WatchedTable table;
@@ -162,6 +169,9 @@ TEST(StopProcessByName, FoldsTheCaseOfAsciiLettersOnly) {
 }
 
 TEST(StopProcessByName, MatchesTheNamePartOfAWindowsPathInArgumentZero) {
+  if (test::kOnWindows) {
+    GTEST_SKIP() << "Windows lists a process by its executable's name, never by argument zero";
+  }
   TempFolder dir;
   // Only argument zero carries the name, as for a program run under Wine.
   ChildProcess wine(copyStandIn(dir.path(), "zk-wine-preloader"), {},
@@ -219,6 +229,11 @@ TEST(StopProcessByName, NoPauseWhenEveryMatchRefuses) {
 }
 
 TEST(StopProcessByName, AnotherUsersProcessIsPassedOverInSilence) {
+  // A process that may not be ended is covered on every system by the
+  // refusing table above (PassesOverAProcessItCannotEndAndEndsTheOthers).
+  if (test::kOnWindows) {
+    GTEST_SKIP() << "Wine runs every process as the same user, so none is another user's";
+  }
   if (!test::runningAsRoot()) {
     GTEST_SKIP() << "needs root to run processes as other users";
   }

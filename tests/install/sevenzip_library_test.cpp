@@ -8,6 +8,8 @@
 #include "core/error.h"
 #include "install/sevenzip/sevenzip.h"
 #include "platform/archive_library.h"
+#include "platform/platform_names.h"
+#include "tests/support/file_access.h"
 #include "tests/support/temp_folder.h"
 
 namespace zk {
@@ -15,18 +17,13 @@ namespace {
 
 using namespace sevenzip;
 
-const std::string kSystemLibrary = "/usr/lib/p7zip/7z.so";
+const std::string kSystemLibrary = test::systemArchiveLibrary();
+// The library's file name as the messages give it ("7z.so", "7z.dll").
+const std::string kLibraryName = platform::kArchiveLibraryFile;
 
 // Whether a library file is mapped into this process.
 bool isMapped(const std::string& fileName) {
-  std::ifstream maps("/proc/self/maps");
-  std::string line;
-  while (std::getline(maps, line)) {
-    if (line.find(fileName) != std::string::npos) {
-      return true;
-    }
-  }
-  return false;
+  return test::libraryLoaded(fileName);
 }
 
 std::string failureOf(const std::function<void()>& action) {
@@ -54,17 +51,18 @@ TEST(SevenZipLibrary, AFailedLoadKeepsTheHeldObject) {
   I7zInArchive* held = archive.get();
 
   EXPECT_EQ(failureOf([&] { archive.CreateRarArchive("/nonexistent/7z.so"); }),
-            "Error loading library 7z.so");
-  EXPECT_EQ(failureOf([&] { archive.CreateRarArchive(""); }), "Error loading library 7z.so");
+            "Error loading library " + kLibraryName);
+  EXPECT_EQ(failureOf([&] { archive.CreateRarArchive(""); }),
+            "Error loading library " + kLibraryName);
   EXPECT_EQ(archive.get(), held);
 }
 
 TEST(SevenZipLibrary, LibrariesWithoutTheEntryPointsAreRefusedAndReleased) {
   ArchiveSlot archive;
   EXPECT_EQ(failureOf([&] { archive.CreateRarArchive(ZK_FAKE_7Z_BARE); }),
-            "7z.so is not a 7z library");
+            kLibraryName + " is not a 7z library");
   EXPECT_EQ(failureOf([&] { archive.CreateRarArchive(ZK_FAKE_7Z_CREATE_ONLY); }),
-            "7z.so is not a Format library");
+            kLibraryName + " is not a Format library");
   EXPECT_EQ(archive.get(), nullptr);
   EXPECT_FALSE(isMapped("zk_fake_7z_bare"));
   EXPECT_FALSE(isMapped("zk_fake_7z_create_only"));
@@ -90,12 +88,18 @@ TEST(SevenZipLibrary, TheLastReleaseUnloadsTheLibrary) {
 TEST(SevenZipLibrary, SearchLooksInTheWorkingDirectoryFirst) {
   test::TempFolder folder;
   test::ScopedWorkingDirectory inFolder(folder.path());
-  EXPECT_EQ(platform::findArchiveLibrary(), kSystemLibrary);
+  if (test::kOnWindows) {
+    // Not in the working directory: the copy beside the program.
+    EXPECT_EQ(std::filesystem::path(platform::findArchiveLibrary()),
+              std::filesystem::path(kSystemLibrary));
+  } else {
+    EXPECT_EQ(platform::findArchiveLibrary(), kSystemLibrary);
+  }
 
-  std::filesystem::copy_file(ZK_FAKE_7Z_BARE, folder.file("7z.so"));
-  EXPECT_EQ(platform::findArchiveLibrary(), folder.file("7z.so"));
+  std::filesystem::copy_file(ZK_FAKE_7Z_BARE, folder.file(kLibraryName));
+  EXPECT_EQ(platform::findArchiveLibrary(), folder.file(kLibraryName));
   ArchiveSlot archive;
-  EXPECT_EQ(failureOf([&] { archive.CreateRarArchive(); }), "7z.so is not a 7z library");
+  EXPECT_EQ(failureOf([&] { archive.CreateRarArchive(); }), kLibraryName + " is not a 7z library");
 }
 
 TEST(SevenZipLibrary, ObjectsAnswerTheirOwnInterfacesOnly) {
@@ -149,13 +153,25 @@ TEST(SevenZipLibrary, PasswordRequestsAreAnsweredWithout) {
 }
 
 TEST(SevenZipLibrary, ResultCodeTexts) {
-  EXPECT_EQ(platform::resultCodeText(S_FALSE), "Incorrect function");
-  EXPECT_EQ(platform::resultCodeText(E_FAIL), "Unspecified error");
-  EXPECT_EQ(platform::resultCodeText(E_NOTIMPL), "Not implemented");
-  EXPECT_EQ(platform::resultCodeText(static_cast<HRESULT>(0x8007000Eu)),
-            "Not enough memory resources are available to complete this operation");
-  EXPECT_EQ(platform::resultCodeText(E_INVALIDARG), "The parameter is incorrect");
-  EXPECT_EQ(platform::resultCodeText(resultFromErrno(ENOSPC)), "No space left on device");
+  if (test::kOnWindows) {
+    // The system's own texts (FormatMessage), which differ from Linux's
+    // and between Windows and Wine.
+    for (const auto code : {S_FALSE, E_FAIL, E_NOTIMPL, static_cast<HRESULT>(0x8007000Eu),
+                            E_INVALIDARG, static_cast<HRESULT>(0x80070070u)}) {
+      const std::string text = platform::resultCodeText(code);
+      EXPECT_FALSE(text.empty()) << std::hex << code;
+      EXPECT_NE(text.back(), '.') << text;
+      EXPECT_EQ(text, test::systemErrorText(static_cast<unsigned>(code))) << std::hex << code;
+    }
+  } else {
+    EXPECT_EQ(platform::resultCodeText(S_FALSE), "Incorrect function");
+    EXPECT_EQ(platform::resultCodeText(E_FAIL), "Unspecified error");
+    EXPECT_EQ(platform::resultCodeText(E_NOTIMPL), "Not implemented");
+    EXPECT_EQ(platform::resultCodeText(static_cast<HRESULT>(0x8007000Eu)),
+              "Not enough memory resources are available to complete this operation");
+    EXPECT_EQ(platform::resultCodeText(E_INVALIDARG), "The parameter is incorrect");
+    EXPECT_EQ(platform::resultCodeText(resultFromErrno(ENOSPC)), "No space left on device");
+  }
   EXPECT_EQ(platform::resultCodeText(static_cast<HRESULT>(0x80041234u)),
             "Unknown error 0x80041234");
 }

@@ -1,12 +1,6 @@
 #include "tests/support/file_http_server.h"
 #include "tests/support/loopback_listener.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <stdexcept>
 
@@ -16,18 +10,6 @@ namespace zk::test {
 namespace {
 
 constexpr int kPollMs = 20;
-
-bool sendAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t sent = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (sent <= 0) {
-      return false;
-    }
-    done += static_cast<std::size_t>(sent);
-  }
-  return true;
-}
 
 std::string collapseSlashes(const std::string& target) {
   std::string out;
@@ -55,7 +37,7 @@ FileHttpServer::~FileHttpServer() {
   stopping_ = true;
   acceptor_.join();
   joinWorkers(mutex_, workers_);
-  ::close(listenFd_);
+  closeSocket(listenFd_);
 }
 
 void FileHttpServer::setFault(const std::string& target, Fault fault) {
@@ -74,12 +56,11 @@ std::vector<std::string> FileHttpServer::requestedTargets() const {
 
 void FileHttpServer::acceptLoop() {
   while (!stopping_) {
-    pollfd entry{listenFd_, POLLIN, 0};
-    if (::poll(&entry, 1, kPollMs) <= 0) {
+    if (!waitReadable(listenFd_, kPollMs)) {
       continue;
     }
-    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) {
+    const SocketHandle fd = acceptConnection(listenFd_);
+    if (fd == kNoSocket) {
       continue;
     }
     std::lock_guard<std::mutex> lock(mutex_);
@@ -87,7 +68,7 @@ void FileHttpServer::acceptLoop() {
   }
 }
 
-void FileHttpServer::serve(int fd) {
+void FileHttpServer::serve(SocketHandle fd) {
   std::string pending;
   bool open = true;
   while (open && !stopping_) {
@@ -100,21 +81,20 @@ void FileHttpServer::serve(int fd) {
       answer(fd, collapseSlashes(requestHead.substr(start, stop - start)), open);
       continue;
     }
-    pollfd entry{fd, POLLIN, 0};
-    if (::poll(&entry, 1, kPollMs) <= 0) {
+    if (!waitReadable(fd, kPollMs)) {
       continue;
     }
     char buffer[4096];
-    const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+    const long got = receiveSome(fd, buffer, sizeof buffer);
     if (got <= 0) {
       break;
     }
     pending.append(buffer, static_cast<std::size_t>(got));
   }
-  ::close(fd);
+  closeSocket(fd);
 }
 
-void FileHttpServer::answer(int fd, const std::string& target, bool& keepOpen) {
+void FileHttpServer::answer(SocketHandle fd, const std::string& target, bool& keepOpen) {
   std::optional<Fault> fault;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -137,7 +117,7 @@ void FileHttpServer::answer(int fd, const std::string& target, bool& keepOpen) {
   const std::string body = readFile(path);
   if (fault == Fault::CutHalfway) {
     sendAll(fd, head("HTTP/1.1 200 OK", body.size()) + body.substr(0, body.size() / 2));
-    ::shutdown(fd, SHUT_RDWR);
+    shutdownBoth(fd);
     keepOpen = false;
     return;
   }

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/loopback_listener.h"
+
 namespace zk::test {
 
 // A loopback HTTP/1.1 server on an ephemeral port that answers GET requests
@@ -35,11 +37,11 @@ class FileHttpServer {
 
  private:
   void acceptLoop();
-  void serve(int fd);
-  void answer(int fd, const std::string& target, bool& keepOpen);
+  void serve(SocketHandle fd);
+  void answer(SocketHandle fd, const std::string& target, bool& keepOpen);
 
   std::string root_;
-  int listenFd_ = -1;
+  SocketHandle listenFd_ = kNoSocket;
   int port_ = 0;
   std::atomic<bool> stopping_{false};
   std::thread acceptor_;

@@ -1,11 +1,18 @@
 // Stand-ins for the Firebird client library, built as separate loadable
 // modules by tests/CMakeLists.txt (one per ZK_FIREBIRD_STUB_* variant) so the
 // data module's loading rules can be tried; empty in the test support library.
-#if defined(ZK_FIREBIRD_STUB_OLDER) || defined(ZK_FIREBIRD_STUB_NEWER_INCOMPLETE)
+#if defined(ZK_FIREBIRD_STUB_OLDER) || defined(ZK_FIREBIRD_STUB_NEWER_INCOMPLETE) || \
+    defined(ZK_FIREBIRD_STUB_NEWER_COMPLETE)
 
-#define ZK_STUB(name)                                            \
-  extern "C" __attribute__((visibility("default"))) int name() { \
-    return 0;                                                    \
+#ifdef _WIN32
+#define ZK_STUB_EXPORT __declspec(dllexport)
+#else
+#define ZK_STUB_EXPORT __attribute__((visibility("default")))
+#endif
+
+#define ZK_STUB(name)                    \
+  extern "C" ZK_STUB_EXPORT int name() { \
+    return 0;                            \
   }
 
 ZK_STUB(BLOB_get)
@@ -52,8 +59,8 @@ ZK_STUB(isc_modify_user)
 ZK_STUB(isc_prepare_transaction)
 ZK_STUB(isc_prepare_transaction2)
 
-#ifdef ZK_FIREBIRD_STUB_NEWER_INCOMPLETE
-// A newer library, but without isc_encode_timestamp.
+#if defined(ZK_FIREBIRD_STUB_NEWER_INCOMPLETE) || defined(ZK_FIREBIRD_STUB_NEWER_COMPLETE)
+// A newer library; the incomplete one lacks isc_encode_timestamp.
 ZK_STUB(isc_rollback_retaining)
 ZK_STUB(isc_service_attach)
 ZK_STUB(isc_service_detach)
@@ -64,6 +71,9 @@ ZK_STUB(isc_decode_sql_time)
 ZK_STUB(isc_decode_timestamp)
 ZK_STUB(isc_encode_sql_date)
 ZK_STUB(isc_encode_sql_time)
+#endif
+#ifdef ZK_FIREBIRD_STUB_NEWER_COMPLETE
+ZK_STUB(isc_encode_timestamp)
 #endif
 
 #endif

@@ -1,12 +1,6 @@
 #include "tests/support/scripted_http_server.h"
 #include "tests/support/loopback_listener.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <stdexcept>
 
@@ -15,18 +9,6 @@ namespace zk::test {
 namespace {
 
 constexpr int kPollMs = 20;
-
-bool sendAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t sent = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (sent <= 0) {
-      return false;
-    }
-    done += static_cast<std::size_t>(sent);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -39,7 +21,7 @@ ScriptedHttpServer::~ScriptedHttpServer() {
   stopping_ = true;
   acceptor_.join();
   joinWorkers(mutex_, workers_);
-  ::close(listenFd_);
+  closeSocket(listenFd_);
 }
 
 void ScriptedHttpServer::addConnection(Script script) {
@@ -77,12 +59,11 @@ bool ScriptedHttpServer::waitForClientClose(int connection, int timeoutMs) {
 
 void ScriptedHttpServer::acceptLoop() {
   while (!stopping_) {
-    pollfd entry{listenFd_, POLLIN, 0};
-    if (::poll(&entry, 1, kPollMs) <= 0) {
+    if (!waitReadable(listenFd_, kPollMs)) {
       continue;
     }
-    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) {
+    const SocketHandle fd = acceptConnection(listenFd_);
+    if (fd == kNoSocket) {
       continue;
     }
     std::lock_guard<std::mutex> lock(mutex_);
@@ -96,7 +77,7 @@ void ScriptedHttpServer::acceptLoop() {
 // Reads up to and including the empty line that ends a request head; bytes
 // after it stay in `pending`. False when the client closed or the server
 // stops first.
-bool ScriptedHttpServer::readRequest(int connection, int fd, std::string& pending) {
+bool ScriptedHttpServer::readRequest(int connection, SocketHandle fd, std::string& pending) {
   for (;;) {
     const std::size_t end = pending.find("\r\n\r\n");
     if (end != std::string::npos) {
@@ -106,15 +87,14 @@ bool ScriptedHttpServer::readRequest(int connection, int fd, std::string& pendin
       changed_.notify_all();
       return true;
     }
-    pollfd entry{fd, POLLIN, 0};
     if (stopping_) {
       return false;
     }
-    if (::poll(&entry, 1, kPollMs) <= 0) {
+    if (!waitReadable(fd, kPollMs)) {
       continue;
     }
     char buffer[4096];
-    const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+    const long got = receiveSome(fd, buffer, sizeof buffer);
     if (got <= 0) {
       std::lock_guard<std::mutex> lock(mutex_);
       clientClosed_[connection] = true;
@@ -125,7 +105,7 @@ bool ScriptedHttpServer::readRequest(int connection, int fd, std::string& pendin
   }
 }
 
-void ScriptedHttpServer::serve(int connection, int fd) {
+void ScriptedHttpServer::serve(int connection, SocketHandle fd) {
   Script script;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -152,12 +132,11 @@ void ScriptedHttpServer::serve(int connection, int fd) {
         }
         break;
       case Step::Kind::Close:
-        ::shutdown(fd, SHUT_RDWR);
+        shutdownBoth(fd);
         open = false;
         break;
       case Step::Kind::Reset: {
-        linger abort{1, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        abortOnClose(fd);
         open = false;
         break;
       }
@@ -171,7 +150,7 @@ void ScriptedHttpServer::serve(int connection, int fd) {
   // Held open: record whatever the client still sends until it closes.
   while (open && readRequest(connection, fd, pending)) {
   }
-  ::close(fd);
+  closeSocket(fd);
 }
 
 std::string httpAnswer(const std::string& statusLine, const std::vector<std::string>& headers,

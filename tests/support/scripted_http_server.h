@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/loopback_listener.h"
+
 namespace zk::test {
 
 // A loopback HTTP server on an ephemeral port that plays one script per
@@ -59,10 +61,10 @@ class ScriptedHttpServer {
 
  private:
   void acceptLoop();
-  void serve(int connection, int fd);
-  bool readRequest(int connection, int fd, std::string& pending);
+  void serve(int connection, SocketHandle fd);
+  bool readRequest(int connection, SocketHandle fd, std::string& pending);
 
-  int listenFd_ = -1;
+  SocketHandle listenFd_ = kNoSocket;
   int port_ = 0;
   std::atomic<bool> stopping_{false};
   std::thread acceptor_;

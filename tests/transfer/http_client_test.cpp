@@ -1,8 +1,3 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 #include <chrono>
 
@@ -13,9 +8,12 @@
 namespace zk {
 namespace {
 
+using test::bindOnLoopback;
+using test::closeSocket;
 using test::httpAnswer;
 using test::okAnswer;
 using Server = test::ScriptedHttpServer;
+using test::SocketHandle;
 
 // Every progress notification of a client, as "begin N", "work N", "end".
 struct ProgressLog {
@@ -172,14 +170,8 @@ TEST(HttpClientConnectionTest, SocketErrorsCarryWindowsNumbers) {
   }
 
   // A port that nothing listens on.
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  const int port = ntohs(address.sin_port);
+  int port = 0;
+  const SocketHandle bound = bindOnLoopback(port);
   try {
     client.GetText("http://localhost:" + std::to_string(port) + "/x");
     FAIL();
@@ -187,7 +179,7 @@ TEST(HttpClientConnectionTest, SocketErrorsCarryWindowsNumbers) {
     EXPECT_EQ(e.code(), 10061);
     EXPECT_STREQ(e.what(), "Socket Error # 10061\r\nConnection refused.");
   }
-  ::close(fd);
+  closeSocket(bound);
 }
 
 TEST(HttpClientConnectionTest, HttpsAndPortlessForeignSchemesSendNothing) {

@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <cstring>
@@ -29,11 +27,12 @@ std::string randomBytes(std::size_t size, unsigned seed) {
 // arrive whole, over one kept-alive connection.
 TEST(NginxDownloadTest, TwoLargeFilesOnOneConnection) {
   const char* port = std::getenv("ZK_NGINX_PORT");
-  const char* root = std::getenv("ZK_NGINX_ROOT");
-  if (port == nullptr || root == nullptr) {
+  const std::string root = test::hostPathFromEnvironment("ZK_NGINX_ROOT");
+  if (port == nullptr || root.empty()) {
     GTEST_SKIP() << "ZK_NGINX_PORT is not set: run through scripts/test.sh, which starts nginx";
   }
-  const std::string folder = std::string(root) + "/dl-" + std::to_string(::getpid());
+  const std::string tag = "/dl-" + std::to_string(test::currentProcessId());
+  const std::string folder = root + tag;
   std::filesystem::create_directories(folder);
   const std::string first = randomBytes(24 * 1024 * 1024 + 123, 1);
   const std::string second = randomBytes(40 * 1024 * 1024 + 7, 2);
@@ -44,8 +43,7 @@ TEST(NginxDownloadTest, TwoLargeFilesOnOneConnection) {
   test::RecordingUi ui;
   HttpClient IdHTTP1;
   applyConfiguredClientSettings(IdHTTP1);
-  const std::string base =
-      "http://127.0.0.1:" + std::string(port) + "/dl-" + std::to_string(::getpid()) + "/";
+  const std::string base = "http://127.0.0.1:" + std::string(port) + tag + "/";
   DownloadFile(IdHTTP1, ui, base + "zelvak.rar", target.file("zelvak.rar"));
   DownloadFile(IdHTTP1, ui, base + "\\mobil.rar", target.file("mobil.rar"));
   std::filesystem::remove_all(folder);
@@ -59,12 +57,12 @@ TEST(NginxDownloadTest, TwoLargeFilesOnOneConnection) {
   // 40 MiB in 32 KiB blocks: one pump per block.
   EXPECT_GE(ui.pumps, static_cast<int>((first.size() + second.size()) / 32768));
 
-  if (const char* log = std::getenv("ZK_NGINX_ACCESS_LOG")) {
+  if (const std::string log = test::hostPathFromEnvironment("ZK_NGINX_ACCESS_LOG"); !log.empty()) {
     std::ifstream in(log);
     std::string line;
     std::vector<std::string> ours;
     while (std::getline(in, line)) {
-      if (line.find("/dl-" + std::to_string(::getpid()) + "/") != std::string::npos) {
+      if (line.find(tag + "/") != std::string::npos) {
         ours.push_back(line);
       }
     }

@@ -1,9 +1,3 @@
-#include <fcntl.h>
-#include <grp.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,6 +7,7 @@
 
 #include "core/error.h"
 #include "platform/text_file.h"
+#include "tests/support/file_access.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_folder.h"
 #include "versions/local_versions.h"
@@ -143,44 +138,6 @@ TEST_F(LocalVersions, OptionalRowsShowYokAndTheirFilesAreLeftAlone) {
   EXPECT_FALSE(exists("vermb.txt"));
 }
 
-// Runs `body` in a child process as the unprivileged user 65534 (the tests
-// may run as root, whom no permission stops) and returns what it printed.
-std::string runUnprivileged(const std::function<std::string()>& body) {
-  int fds[2];
-  if (pipe(fds) != 0) {
-    ADD_FAILURE() << "pipe failed";
-    return {};
-  }
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    if (geteuid() == 0 &&
-        (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
-      _exit(3);
-    }
-    std::string out;
-    try {
-      out = body();
-    } catch (const std::exception& e) {
-      out = std::string("unexpected: ") + e.what();
-    }
-    (void)!write(fds[1], out.data(), out.size());
-    _exit(0);
-  }
-  close(fds[1]);
-  std::string out;
-  char buffer[4096];
-  ssize_t got;
-  while ((got = read(fds[0], buffer, sizeof buffer)) > 0) {
-    out.append(buffer, static_cast<std::size_t>(got));
-  }
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
-  return out;
-}
-
 // The check in the read-only folder, as the child reports it.
 std::string checkReadOnlyFolder(const std::string& folder) {
   test::ScopedWorkingDirectory cwd(folder);
@@ -202,21 +159,29 @@ std::string checkReadOnlyFolder(const std::string& folder) {
 }
 
 TEST_F(LocalVersions, ReadOnlyFolderWithAllFilesIsOnlyRead) {
+  if (test::kOnWindows) {
+    GTEST_SKIP() << "a Windows folder has no write bit and Wine no other user to run as";
+  }
   for (const char* name : {"verzk.txt", "verrp.txt", "verdl.txt", "vermb.txt", "verpr.txt"}) {
     put(name, std::string(name).substr(3, 2) + "\r\n");
   }
   put("yazici.exe", "");
-  chmod(folder.path().c_str(), 0555);
-  const std::string report = runUnprivileged([&] { return checkReadOnlyFolder(folder.path()); });
+  test::makeFolderReadOnly(folder.path());
+  const std::string report =
+      test::runUnprivileged([&] { return checkReadOnlyFolder(folder.path()); });
   EXPECT_EQ(report, "completed;Label13=zk;Label14=mb;Label15=pr;Label17=rp;Label18=dl");
   EXPECT_EQ(test::readFile(folder.file("verzk.txt")), "zk\r\n");
 }
 
 TEST_F(LocalVersions, ReadOnlyFolderWithoutReportsFileStopsWithAccessDenied) {
+  if (test::kOnWindows) {
+    GTEST_SKIP() << "a Windows folder has no write bit and Wine no other user to run as";
+  }
   put("verzk.txt", "7");
   put("yazici.exe", "");
-  chmod(folder.path().c_str(), 0555);
-  const std::string report = runUnprivileged([&] { return checkReadOnlyFolder(folder.path()); });
+  test::makeFolderReadOnly(folder.path());
+  const std::string report =
+      test::runUnprivileged([&] { return checkReadOnlyFolder(folder.path()); });
   EXPECT_EQ(report, "5 File access denied;Label13=7;Label14=0;Label15=0;Label17=0;Label18=0");
   EXPECT_FALSE(exists("verrp.txt"));
   EXPECT_FALSE(exists("verdl.txt"));
@@ -238,12 +203,8 @@ TEST_F(LocalVersions, FolderNamedLikeTheVersionFileCannotBeCreated) {
 
 TEST_F(LocalVersions, FileHeldUnderAWriteLockIsRefused) {
   put("verdl.txt", "9");
-  const int writer = open(folder.file("verdl.txt").c_str(), O_RDWR);
-  ASSERT_GE(writer, 0);
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
-  ASSERT_EQ(fcntl(writer, F_OFD_SETLK, &lock), 0);
+  // A write lock here, a file held open without sharing on Windows.
+  test::FileHeldLocked writer(folder.file("verdl.txt"));
 
   try {
     local_version_kontrol(ui, "localhost");
@@ -251,7 +212,7 @@ TEST_F(LocalVersions, FileHeldUnderAWriteLockIsRefused) {
   } catch (const InOutError& e) {
     EXPECT_EQ(e.message(), "I/O error 32");
   }
-  close(writer);
+  writer.release();
   EXPECT_EQ(ui.caption("Label13"), "1");
   EXPECT_EQ(ui.caption("Label17"), "1");
   EXPECT_EQ(ui.caption("Label18"), "0");
@@ -261,7 +222,7 @@ TEST_F(LocalVersions, FileHeldUnderAWriteLockIsRefused) {
 
 TEST_F(LocalVersions, ByteThatCannotReachTheDiskFailsAtClose) {
   if (!std::filesystem::is_character_file("/dev/full")) {
-    GTEST_SKIP() << "no /dev/full";
+    GTEST_SKIP() << "no /dev/full (Windows has no device that is always full)";
   }
   // The file does not exist as a regular file, so it is "created" on a full disk.
   std::filesystem::create_symlink("/dev/full", folder.file("verzk.txt"));

@@ -1,17 +1,22 @@
 // Stand-ins for the archive library that lack some of its entry points.
 #include <cstdint>
 
+#ifdef _WIN32
+#define ZK_FAKE_EXPORT __declspec(dllexport)
+#else
+#define ZK_FAKE_EXPORT __attribute__((visibility("default")))
+#endif
+
 extern "C" {
 
 #ifdef ZK_FAKE_CREATE_OBJECT
-__attribute__((visibility("default"))) std::int32_t CreateObject(const void*, const void*,
-                                                                 void** object) {
+ZK_FAKE_EXPORT std::int32_t CreateObject(const void*, const void*, void** object) {
   *object = nullptr;
   return static_cast<std::int32_t>(0x80004005u);
 }
 #endif
 
-__attribute__((visibility("default"))) int ZkFakeArchiveLibrary() {
+ZK_FAKE_EXPORT int ZkFakeArchiveLibrary() {
   return 1;
 }
 }

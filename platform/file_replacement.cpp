@@ -43,6 +43,9 @@ bool copyFileOverwrite(const std::string& source, const std::string& target) {
       break;
     }
   }
+  // Windows cannot move a file over one that is open, and the source may be
+  // the target itself.
+  in.close();
   return commitReplacement(out, replacement, target) == 0;
 }
 

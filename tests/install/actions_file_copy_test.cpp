@@ -49,7 +49,11 @@ TEST(FileCopy, NewTargetTakesTheSourcesBytesAndPermissions) {
 
   ASSERT_TRUE(copyFileOverwrite(folder.file("zelvak.exe.new"), folder.file("zelvak.exe")));
   EXPECT_EQ(readFile(folder.file("zelvak.exe")), bytes);
-  EXPECT_EQ(modeOf(folder.file("zelvak.exe")), mode);
+  if (!test::kOnWindows) {
+    // Windows keeps no permission bits: its C library makes them up from the
+    // read-only attribute and the name's extension.
+    EXPECT_EQ(modeOf(folder.file("zelvak.exe")), mode);
+  }
   EXPECT_EQ(entriesIn(folder.path()), 2u);  // no temporary file left behind
 }
 

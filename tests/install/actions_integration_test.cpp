@@ -18,6 +18,7 @@
 #include "platform/files.h"
 #include "tests/helpers/stand_in.h"
 #include "tests/support/fake_update_operations.h"
+#include "tests/support/file_access.h"
 #include "tests/support/rar_writer.h"
 #include "tests/support/scripted_http_server.h"
 #include "tests/support/temp_folder.h"
@@ -54,7 +55,14 @@ ScriptedHttpServer::Script notFound() {
 }
 
 // A program that runs the stand-in, with a version text to tell copies apart.
+// A program that runs as the stand-in and whose bytes name its version: a
+// script on Linux; on Windows the stand-in's own image with the version after
+// it, which Windows loads as it would any data appended to a program.
 std::string program(const std::string& version) {
+  if (test::kOnWindows) {
+    static const std::string image = test::readFile(test::standInProgram());
+    return image + "\n# " + version + "\n";
+  }
   return "#!" + test::standInProgram() + "\n# " + version + "\n";
 }
 
@@ -194,8 +202,8 @@ TEST_F(ActionsWithRealParts, FirstRunWithoutAnyArchiveShowsTheOpenFailure) {
 
   const std::string shown = run(BitBtn2Click);
 
-  EXPECT_EQ(shown,
-            "Cannot open file \"" + log.home + "/update/zelvak.rar\". No such file or directory");
+  EXPECT_EQ(shown, "Cannot open file \"" + test::nativePath(log.home + "/update/zelvak.rar") +
+                       "\". " + test::systemErrorText(2));
   EXPECT_EQ(file("zelvak.exe"), program("installed"));
   EXPECT_TRUE(mainProgramStarted());
   EXPECT_EQ(ui.memo.front(), "** Zelvak İndilirdi.");

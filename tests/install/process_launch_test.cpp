@@ -45,8 +45,8 @@ TEST_F(StartMainProgramTest, StartsZelvakOfTheWorkingDirectoryDetached) {
   ASSERT_TRUE(started);
   AdoptedProcess process(started->pid);
 
-  EXPECT_EQ(started->workingDirectory, fs::canonical(dir.path()).string());
-  EXPECT_EQ(started->arguments, std::vector<std::string>{dir.file("zelvak.exe")});
+  EXPECT_EQ(started->workingDirectory, test::nativePath(fs::canonical(dir.path()).string()));
+  EXPECT_EQ(started->arguments, std::vector<std::string>{test::nativePath(dir.file("zelvak.exe"))});
   if (!test::kOnWindows) {
     // Windows has no process sessions to leave nor a /dev/null: the shell
     // decides how the program is started.

@@ -97,7 +97,7 @@ TEST(SevenZipLibrary, SearchLooksInTheWorkingDirectoryFirst) {
   }
 
   std::filesystem::copy_file(ZK_FAKE_7Z_BARE, folder.file(kLibraryName));
-  EXPECT_EQ(platform::findArchiveLibrary(), folder.file(kLibraryName));
+  EXPECT_EQ(platform::findArchiveLibrary(), test::nativePath(folder.file(kLibraryName)));
   ArchiveSlot archive;
   EXPECT_EQ(failureOf([&] { archive.CreateRarArchive(); }), kLibraryName + " is not a 7z library");
 }

@@ -52,7 +52,7 @@ TEST_F(ConnectionSettingsTest, ReadsBothValuesAndFillsTheStatusBar) {
 
   EXPECT_EQ(settings.databasePath, "C:\\Zelvak\\DATA.FDB");
   EXPECT_EQ(settings.serverAddress, "localhost");
-  EXPECT_EQ(settings.settingsFile.fileName(), folder.path() + "/zkayarlar.ini");
+  EXPECT_EQ(settings.settingsFile.fileName(), test::nativePath(folder.path() + "/zkayarlar.ini"));
   EXPECT_EQ(ui.statusPanel(0), "ver: 2027.01");
   EXPECT_EQ(ui.statusPanel(1), "localhost");
   EXPECT_EQ(ui.statusPanel(2), "C:\\Zelvak\\DATA.FDB");

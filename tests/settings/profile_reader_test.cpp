@@ -3,10 +3,19 @@
 #include <string>
 
 #include "settings/profile_reader.h"
+#include "tests/support/file_access.h"
 #include "tests/support/temp_folder.h"
 
 namespace zk {
 namespace {
+
+// The same reading cases run against the program's own reader (Linux) and
+// the system's profile service (Windows). Where Wine's implementation of the
+// service departs from Windows, the case is left to Windows and Linux.
+#define SKIP_UNDER_WINE(what)                                                  \
+  if (test::runningUnderWine()) {                                              \
+    GTEST_SKIP() << "Wine's profile service differs from Windows here: " what; \
+  }
 
 class ProfileReader : public ::testing::Test {
  protected:
@@ -41,6 +50,7 @@ TEST_F(ProfileReader, MissingFileSectionOrKeyGiveTheDefault) {
 }
 
 TEST_F(ProfileReader, DefaultLosesTrailingSpacesOnly) {
+  SKIP_UNDER_WINE("it unquotes the default");
   EXPECT_EQ(read("", "S", "K", "  one two  "), "  one two");
   EXPECT_EQ(read("", "S", "K", "\"q\""), "\"q\"");
 }
@@ -78,6 +88,7 @@ TEST_F(ProfileReader, OnePairOfMatchingQuotesIsRemoved) {
 }
 
 TEST_F(ProfileReader, ValueIsCutTo2047BytesAfterUnquoting) {
+  SKIP_UNDER_WINE("a quoted value of 2047 bytes comes back one byte short");
   const std::string longValue(3000, 'v');
   EXPECT_EQ(read("[S]\nK=" + longValue + "\n", "S", "K"), std::string(2047, 'v'));
   const std::string exact(2047, 'q');
@@ -112,6 +123,7 @@ TEST_F(ProfileReader, SectionHeaderNeedsAClosingBracket) {
 }
 
 TEST_F(ProfileReader, LinesWithoutEqualsAndEmptyNamesAreNoKeys) {
+  SKIP_UNDER_WINE("it takes lines without \"=\" and empty names as keys");
   EXPECT_EQ(read("[S]\nK\nK=after\n", "S", "K"), "after");
   EXPECT_EQ(read("[S]\n=nameless\n", "S", "", "d"), "d");
   EXPECT_EQ(read("[S]\n=nameless\nK=v\n", "S", "K"), "v");
@@ -119,11 +131,13 @@ TEST_F(ProfileReader, LinesWithoutEqualsAndEmptyNamesAreNoKeys) {
 }
 
 TEST_F(ProfileReader, Utf8MarkIsTextSoAHeaderOnTheFirstLineIsLost) {
+  SKIP_UNDER_WINE("it reads a UTF-8 mark as an encoding");
   EXPECT_EQ(read("\xEF\xBB\xBF[BAGLANTI]\r\nDB_ADRES=x\r\n", "BAGLANTI", "DB_ADRES", "d"), "d");
   EXPECT_EQ(read("\xEF\xBB\xBF\r\n[BAGLANTI]\r\nDB_ADRES=x\r\n", "BAGLANTI", "DB_ADRES"), "x");
 }
 
 TEST_F(ProfileReader, Utf16LittleEndianFileIsDecoded) {
+  SKIP_UNDER_WINE("it matches names outside its ANSI code page differently");
   std::string content = "\xFF\xFE";
   for (const char16_t unit : std::u16string(u"[Bağlan]\r\nYol=\"C:\\Veri\\şirket.fdb 中\"\r\n")) {
     content += static_cast<char>(unit & 0xFF);
@@ -133,6 +147,7 @@ TEST_F(ProfileReader, Utf16LittleEndianFileIsDecoded) {
 }
 
 TEST_F(ProfileReader, Windows1254BytesAndTurkishLetterCase) {
+  SKIP_UNDER_WINE("it matches names outside its ANSI code page differently");
   // "[ŞİRKET]" / "Yol=Ağ\İş"
   const std::string content = "[\xDE\xDDRKET]\nYol=A\xF0\\\xDD\xFE\n";
   EXPECT_EQ(read(content, "şİrket", "YOL"), "Ağ\\İş");

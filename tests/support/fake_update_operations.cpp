@@ -1,12 +1,19 @@
 #include "tests/support/fake_update_operations.h"
 
 #include "core/error.h"
+#include "platform/files.h"
 
 namespace zk::test {
 
+// "~/name" for a file of the working directory, whichever separator the
+// system's local paths use.
 std::string ActionLog::shorten(const std::string& path) const {
   if (!home.empty() && path.compare(0, home.size(), home) == 0) {
-    return "~" + path.substr(home.size());
+    std::string rest = path.substr(home.size());
+    if (!rest.empty() && rest.front() == platform::kPathSeparator) {
+      rest.front() = '/';
+    }
+    return "~" + rest;
   }
   return path;
 }

@@ -116,6 +116,11 @@ std::string runUnprivileged(const std::function<std::string()>& body) {
 #endif
 
 #ifdef _WIN32
+bool runningUnderWine() {
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::string systemArchiveLibrary() {
   char buffer[MAX_PATH] = "";
   const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
@@ -145,6 +150,10 @@ std::string systemErrorText(unsigned code) {
   return message;
 }
 #else
+bool runningUnderWine() {
+  return false;
+}
+
 std::string systemArchiveLibrary() {
   return "/usr/lib/p7zip/7z.so";
 }

@@ -34,6 +34,10 @@ std::string runUnprivileged(const std::function<std::string()>& body);
 
 namespace zk::test {
 
+// Whether the test runs under Wine rather than on Windows itself: for the
+// few cases where Wine's own implementation of a service departs from Windows.
+bool runningUnderWine();
+
 // The real archive library the tests load: the system's p7zip on Linux; on
 // Windows the 7z.dll copied beside the test program at build time.
 std::string systemArchiveLibrary();

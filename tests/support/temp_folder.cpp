@@ -135,7 +135,8 @@ ScopedFileSizeLimit::~ScopedFileSizeLimit() {
 #endif
 
 void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  // Paths are UTF-8; on Windows a narrow path would be read in the ANSI code page.
+  std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
   if (!out) {
     throw std::runtime_error("cannot write " + path);
   }
@@ -143,13 +144,24 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   if (!in) {
     throw std::runtime_error("cannot read " + path);
   }
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
+}
+
+std::string nativePath(std::string path) {
+  if (kOnWindows) {
+    for (char& c : path) {
+      if (c == '/') {
+        c = '\\';
+      }
+    }
+  }
+  return path;
 }
 
 }  // namespace zk::test

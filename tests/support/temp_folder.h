@@ -39,6 +39,10 @@ std::string hostPath(const std::string& path);
 // gives it; empty when the variable is not set.
 std::string hostPathFromEnvironment(const char* name);
 
+// The path with the separator the system's own paths use ("\" on Windows),
+// as the program's local paths and the system's full paths come back.
+std::string nativePath(std::string path);
+
 // The test process's id.
 int currentProcessId();
 

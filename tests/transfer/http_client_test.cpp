@@ -2,6 +2,7 @@
 #include <chrono>
 
 #include "core/error.h"
+#include "tests/support/file_access.h"
 #include "tests/support/scripted_http_server.h"
 #include "transfer/http_client.h"
 
@@ -193,6 +194,11 @@ TEST(HttpClientConnectionTest, HttpsAndPortlessForeignSchemesSendNothing) {
 }
 
 TEST(HttpClientConnectionTest, AResetConnectionIsReplacedByTheNextGet) {
+  if (test::runningUnderWine()) {
+    // Checked against a Linux peer that resets: Wine's recv reports the reset
+    // as an orderly close (0 bytes), where Windows reports 10054.
+    GTEST_SKIP() << "Wine reports a reset connection as closed";
+  }
   Server server;
   server.addConnection({Server::request(), Server::send(okAnswer("one")), Server::request(),
                         Server::send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npart"),

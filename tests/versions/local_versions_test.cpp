@@ -35,7 +35,8 @@ class LocalVersions : public ::testing::Test {
   // The operation on `name` fails with `code`.
   void failOn(const std::string& name, platform::TextFileOperation operation, int code) {
     platform::setTextFileFailureHook([=](platform::TextFileOperation op, const std::string& p) {
-      return op == operation && p.ends_with("/" + name) ? code : 0;
+      const bool named = p.ends_with("/" + name) || p.ends_with("\\" + name);
+      return op == operation && named ? code : 0;
     });
   }
   // The first line `dosya_control` shows for a version file holding `bytes`.

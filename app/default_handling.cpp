@@ -7,13 +7,6 @@
 
 namespace zk {
 
-std::string errorBoxText(const std::string& message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
-    return message + ".";
-  }
-  return message;
-}
-
 std::optional<int> runWithDefaultHandling(const std::function<void()>& handler) {
   try {
     handler();

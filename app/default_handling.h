@@ -4,11 +4,9 @@
 #include <optional>
 #include <string>
 
-namespace zk {
+#include "app/common/error_box_text.h"
 
-// The text the error box shows for a failure's message: a "." is appended
-// when the message is not empty and its last character's code is above ".".
-std::string errorBoxText(const std::string& message);
+namespace zk {
 
 // Runs a handler as the event loop dispatches it: a failure that leaves it
 // is shown in the error box (the silent abort shows nothing) and the program

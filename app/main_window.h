@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "app/common/startup_sequence.h"
 #include "core/user_interface.h"
 #include "install/sevenzip/sevenzip.h"
-#include "settings/profile_reader.h"
 #include "transfer/http_client.h"
 
 class QLabel;
@@ -23,8 +23,9 @@ class Tdm;
 struct UpdateContext;
 
 // The main window Form1: the controls of its design, the user-interface
-// operations every routine uses, and the event handlers.
-class TForm1 : public QWidget, public UserInterface {
+// operations every routine uses, the event handlers, and the fields the
+// start-up fixes (ProgramFields: yearBaseUrl, serverAddress, ...).
+class TForm1 : public QWidget, public UserInterface, public ProgramFields {
   Q_OBJECT
 
  public:
@@ -80,16 +81,6 @@ class TForm1 : public QWidget, public UserInterface {
   bool userClicksIgnored() const { return busyDepth_ > 0; }
   bool quitRequested() const { return quitRequested_; }
 
-  // Fields of the window, all empty until the start-up sets them.
-  std::string yearBaseUrl;
-  std::string serverRootUrl;
-  std::string updateDir;
-  std::string reportDir;
-  bool versionCheckDone = false;
-  std::optional<IniFile> settingsFile;
-  // The values of the settings file, fixed for the run.
-  std::string serverAddress;
-  std::string databasePath;
   // The configured HTTP client; only DownloadFile uses it.
   HttpClient IdHTTP1;
   // The archive object of the running update action.
@@ -129,7 +120,8 @@ class TForm1 : public QWidget, public UserInterface {
   void renderMemo();
   void showClock();
   void runUpdateAction(void (*action)(const UpdateContext&));
-  void fetchStartupFiles();
+  // What the shared start-up sequence works with: this window.
+  Startup startup();
 
   Tdm* dm_ = nullptr;
 

@@ -1,46 +1,29 @@
 // The start-up sequence, the clock and the server version check of the main
-// window.
+// window. The sequence itself is shared with the command-line runs.
 
 #include "app/clock_text.h"
+#include "app/common/startup_sequence.h"
 #include "app/main_window.h"
-#include "core/block_cleanup.h"
-#include "platform/archive_library.h"
-#include "platform/files.h"
-#include "platform/platform_names.h"
-#include "settings/connection_settings.h"
-#include "settings/data_module.h"
-#include "settings/licence_year.h"
 #include "transfer/download_file.h"
-#include "versions/local_versions.h"
-#include "versions/module_catalogue.h"
 #include "versions/server_version_check.h"
 
 namespace zk {
-namespace {
-
-constexpr const char* kLockedAtStart[] = {"BitBtn1", "BitBtn2", "BitBtn3",
-                                          "BitBtn4", "BitBtn5", "BitBtn7"};
-
-void createFolderWhenMissing(const std::string& path) {
-  if (!platform::folderExists(path)) {
-    platform::createFolder(path);
-  }
-}
-
-}  // namespace
 
 void TForm1::DownloadFile(const std::string& url, const std::string& targetPath) {
   zk::DownloadFile(IdHTTP1, *this, url, targetPath);
 }
 
+Startup TForm1::startup() {
+  return {*this,
+          *this,
+          IdHTTP1,
+          dm_,
+          [this](const std::string& url, const std::string& path) { DownloadFile(url, path); },
+          [this] { showClock(); }};
+}
+
 void TForm1::local_baglanti_kontrol() {
-  ConnectionSettings settings = readConnectionSettings(*this);
-  settingsFile = settings.settingsFile;
-  databasePath = settings.databasePath;
-  serverAddress = settings.serverAddress;
-  if (dm_ != nullptr) {
-    lookupLicenceYear(*this, *dm_, serverAddress, databasePath, yearBaseUrl, serverRootUrl);
-  }
+  zk::local_baglanti_kontrol(startup());
 }
 
 void TForm1::showClock() {
@@ -48,49 +31,8 @@ void TForm1::showClock() {
   setCaption("Label10", currentTimeText());
 }
 
-// The archive library is fetched only when no copy of it can be found; the
-// logo when the working directory has none.
-void TForm1::fetchStartupFiles() {
-  if (platform::findArchiveLibrary().empty()) {
-    const std::string library = platform::kArchiveLibraryFile;
-    DownloadFile(serverRootUrl + "/" + library, platform::localPath(library));
-  }
-  const std::string logo(catalogue::kLogoFile);
-  if (!platform::fileExists(platform::localPath(logo))) {
-    DownloadFile(serverRootUrl + "/" + logo, platform::localPath(logo));
-  }
-}
-
 void TForm1::FormCreate() {
-  for (const char* button : kLockedAtStart) {
-    setEnabled(button, false);
-  }
-  applyConfiguredClientSettings(IdHTTP1);
-  updateDir = platform::localPath(std::string(catalogue::kUpdateFolder));
-  reportDir = platform::localPath(std::string(catalogue::kReportFolder));
-  createFolderWhenMissing(updateDir);
-  createFolderWhenMissing(reportDir);
-  {
-    HourglassCursor cursor(*this);
-    local_baglanti_kontrol();
-  }
-  for (const ModuleEntry& entry : ModuleCatalogue::rows()) {
-    setCaption(std::string(entry.localLabel), "0");
-  }
-  for (const ModuleEntry& entry : ModuleCatalogue::rows()) {
-    setCaption(std::string(entry.serverLabel), "0");
-  }
-  showClock();
-  {
-    HourglassCursor cursor(*this);
-    local_version_kontrol(*this, serverAddress);
-  }
-  requireInternetConnection(*this);
-  showClock();
-  pump();
-  block([this] { fetchStartupFiles(); }).cleanup([this] { setTimerEnabled(true); });
-  memoClear();
-  versionCheckDone = false;
+  runStartupSequence(startup());
 }
 
 void TForm1::Timer1Timer() {

@@ -384,4 +384,19 @@ void BitBtn1Click(const UpdateContext& context) {
   s.startMainProgram();
 }
 
+RowVerdict automaticUpdateVerdict(const UserInterface& ui, const ModuleEntry& row,
+                                  const std::string& serverAddress) {
+  const std::string installed = ui.caption(std::string(row.localLabel));
+  const bool optional = row.row == ModuleRow::Printing || row.row == ModuleRow::MobileServer;
+  if (optional && installed == catalogue::kAbsentMarker) {
+    return RowVerdict::LeftOut;
+  }
+  if (row.row == ModuleRow::MobileServer && serverAddress != catalogue::kDatabaseServerAddress) {
+    return RowVerdict::LeftOut;
+  }
+  const std::int32_t local = toInteger(installed);
+  const std::int32_t available = toInteger(ui.caption(std::string(row.serverLabel)));
+  return local < available ? RowVerdict::Behind : RowVerdict::Current;
+}
+
 }  // namespace zk

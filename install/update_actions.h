@@ -1,6 +1,7 @@
 #pragma once
 
 #include "install/update_operations.h"
+#include "versions/module_catalogue.h"
 
 namespace zk {
 
@@ -25,5 +26,14 @@ void BitBtn8Click(const UpdateContext& context);
 // "Otomatik Güncelle": every module that is behind the server, in one pass,
 // then the main program is started.
 void BitBtn1Click(const UpdateContext& context);
+
+// How "Otomatik Güncelle" treats a row, decided from the version labels as
+// it decides: left out (the printing module or the mobile server shown as
+// absent, or the mobile server away from the database server machine), up
+// to date, or behind. A label that is no number fails as the update's own
+// conversion does.
+enum class RowVerdict { LeftOut, Current, Behind };
+RowVerdict automaticUpdateVerdict(const UserInterface& ui, const ModuleEntry& row,
+                                  const std::string& serverAddress);
 
 }  // namespace zk

@@ -131,4 +131,9 @@ else
   echo "program started: none"
 fi
 echo "screenshots: $demo/before.png $demo/after.png"
+echo
+echo "== guncelleme --check afterwards (as a scheduled task would run it)"
+check=0
+"$build/app/guncelleme" --check --log "$demo/check.log" || check=$?
+echo "guncelleme --check exited with code $check (0 all current, 10 updates, 1 no check); log: $demo/check.log"
 exit "$status"

@@ -85,12 +85,21 @@ void loadMemoFromFile(UserInterface& ui, const std::string& path) {
 
 void Button1Click(UserInterface& ui, const std::string& yearBaseUrl,
                   const FileDownloader& downloadFile) {
+  checkServerVersions(ui, yearBaseUrl);
+  showAnnouncement(ui, yearBaseUrl, downloadFile);
+}
+
+void checkServerVersions(UserInterface& ui, const std::string& yearBaseUrl) {
   requireInternetConnection(ui);
   block([&] { fetchServerVersions(ui, yearBaseUrl); }).cleanup([&] {
     for (const char* button : kUpdateButtons) {
       ui.setEnabled(button, true);
     }
   });
+}
+
+void showAnnouncement(UserInterface& ui, const std::string& yearBaseUrl,
+                      const FileDownloader& downloadFile) {
   ui.memoClear();
   const std::string announcement = platform::localPath(std::string(catalogue::kAnnouncementFile));
   block([&] {

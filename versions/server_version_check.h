@@ -26,9 +26,18 @@ void requireInternetConnection(UserInterface& ui);
 void textbak(UserInterface& ui, const std::string& url, const std::string& labelNumber);
 
 // The server version check run by Button1: the six server texts, the blue
-// marks, the update buttons unlocked, the announcement in the memo.
+// marks, the update buttons unlocked, the announcement in the memo. It is
+// the two halves below, one after the other.
 void Button1Click(UserInterface& ui, const std::string& yearBaseUrl,
                   const FileDownloader& downloadFile);
+
+// The connectivity test, then the six server texts and the blue marks; the
+// update buttons are unlocked whether or not the texts arrived.
+void checkServerVersions(UserInterface& ui, const std::string& yearBaseUrl);
+
+// The memo cleared, the announcement fetched and loaded into it.
+void showAnnouncement(UserInterface& ui, const std::string& yearBaseUrl,
+                      const FileDownloader& downloadFile);
 
 // Replaces the memo by the lines of a Windows-1254 text file; a file that
 // cannot be opened fails with "Cannot open file "%s". %s".

@@ -224,6 +224,21 @@ ProgramResult InstallationTest::runUpdate(const std::string& rootUrl,
   return runProgram(install, environment, 40);
 }
 
+ProgramResult InstallationTest::runCommandLine(const std::string& rootUrl,
+                                               const std::vector<std::string>& arguments,
+                                               const std::map<std::string, std::string>& extra) {
+  std::map<std::string, std::string> environment{
+      {"FIREBIRD", firebirdRoot},
+      {"ZELVAK_UPDATE_ROOT", rootUrl},
+      {"ZK_CONNECTIVITY", "online"},
+      {"ZK_STANDIN_MARK", startMark},
+  };
+  for (const auto& [name, value] : extra) {
+    environment[name] = value;
+  }
+  return runProgram(install, arguments, environment, 40);
+}
+
 std::optional<StandInMark> InstallationTest::startedMainProgram(std::chrono::milliseconds timeout) {
   auto mark = waitForMark(startMark, timeout);
   if (mark) {

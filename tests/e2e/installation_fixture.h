@@ -71,6 +71,11 @@ class InstallationTest : public ::testing::Test {
   // Runs guncelleme in the installation against the update server root URL.
   ProgramResult runUpdate(const std::string& rootUrl,
                           const std::map<std::string, std::string>& extra = {});
+  // Runs guncelleme with command-line arguments in the installation against
+  // the update server root URL; no window is pressed by anyone.
+  ProgramResult runCommandLine(const std::string& rootUrl,
+                               const std::vector<std::string>& arguments,
+                               const std::map<std::string, std::string>& extra = {});
   // The main program the run started, if it did (ended with the test).
   std::optional<StandInMark> startedMainProgram(std::chrono::milliseconds timeout);
 

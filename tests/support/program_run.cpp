@@ -26,9 +26,20 @@ std::string programPath() {
 ProgramResult runProgram(const std::string& folder,
                          const std::map<std::string, std::string>& environment,
                          int timeoutSeconds) {
+  return runProgram(folder, std::vector<std::string>{}, environment, timeoutSeconds);
+}
+
+ProgramResult runProgram(const std::string& folder, const std::vector<std::string>& arguments,
+                         const std::map<std::string, std::string>& environment,
+                         int timeoutSeconds) {
   const std::string errorFile = folder + "/.guncelleme-stderr";
   const std::string outputFile = folder + "/.guncelleme-stdout";
   const std::string program = programPath();
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
   const pid_t child = fork();
   if (child < 0) {
     throw std::runtime_error("fork failed");
@@ -48,7 +59,7 @@ ProgramResult runProgram(const std::string& folder,
     for (const auto& [name, value] : environment) {
       setenv(name.c_str(), value.c_str(), 1);
     }
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   ProgramResult result;

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace zk::test {
 
@@ -21,6 +22,10 @@ struct ProgramResult {
 // afterwards.
 ProgramResult runProgram(const std::string& folder,
                          const std::map<std::string, std::string>& environment = {},
+                         int timeoutSeconds = 60);
+// The same with command-line arguments.
+ProgramResult runProgram(const std::string& folder, const std::vector<std::string>& arguments,
+                         const std::map<std::string, std::string>& environment,
                          int timeoutSeconds = 60);
 
 }  // namespace zk::test

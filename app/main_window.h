@@ -10,6 +10,7 @@
 #include "install/sevenzip/sevenzip.h"
 #include "settings/profile_reader.h"
 #include "transfer/http_client.h"
+#include "trust/signed_updates.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -94,6 +95,9 @@ class TForm1 : public QWidget, public UserInterface {
   HttpClient IdHTTP1;
   // The archive object of the running update action.
   ArchiveSlot archive;
+  // Signed updates, switched on by a public key (the build's or the settings
+  // file's); off until the settings are read.
+  trust::SignedUpdates updateTrust;
 
   // Settings file, status bar, licence year and the server URLs.
   void local_baglanti_kontrol();

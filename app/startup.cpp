@@ -27,10 +27,31 @@ void createFolderWhenMissing(const std::string& path) {
   }
 }
 
+// The key comes from the build or the settings file; the state file of the
+// accepted signing times lies beside the settings file.
+trust::SignedUpdates configuredSignedUpdates(const IniFile& settingsFile) {
+  const std::string key = trust::choosePublicKey(settingsFile.readString(
+      std::string(trust::kSettingsSection), std::string(trust::kSettingsKey), ""));
+  const std::string& settingsPath = settingsFile.fileName();
+  const std::size_t slash = settingsPath.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? "" : settingsPath.substr(0, slash + 1);
+  return trust::SignedUpdates(key, folder + std::string(trust::kStateFile),
+                              [](const std::string& url) {
+                                HttpClient client;
+                                return client.GetText(url);
+                              });
+}
+
 }  // namespace
 
 void TForm1::DownloadFile(const std::string& url, const std::string& targetPath) {
-  zk::DownloadFile(IdHTTP1, *this, url, targetPath);
+  if (!updateTrust.enabled()) {
+    zk::DownloadFile(IdHTTP1, *this, url, targetPath);
+    return;
+  }
+  updateTrust.requireFolder(*this, url);
+  zk::DownloadFile(IdHTTP1, *this, url, targetPath,
+                   [&](std::string_view body) { updateTrust.require(*this, url, body); });
 }
 
 void TForm1::local_baglanti_kontrol() {
@@ -38,6 +59,7 @@ void TForm1::local_baglanti_kontrol() {
   settingsFile = settings.settingsFile;
   databasePath = settings.databasePath;
   serverAddress = settings.serverAddress;
+  updateTrust = configuredSignedUpdates(settings.settingsFile);
   if (dm_ != nullptr) {
     lookupLicenceYear(*this, *dm_, serverAddress, databasePath, yearBaseUrl, serverRootUrl);
   }
@@ -49,8 +71,15 @@ void TForm1::showClock() {
 }
 
 // The archive library is fetched only when no copy of it can be found; the
-// logo when the working directory has none.
+// logo when the working directory has none. With signed updates on, a library
+// in the working directory stays only when the root folder's list names its
+// bytes; otherwise it goes and is fetched (and checked) again.
 void TForm1::fetchStartupFiles() {
+  const std::string localLibrary = platform::localPath(platform::kArchiveLibraryFile);
+  if (updateTrust.enabled() && platform::fileExists(localLibrary) &&
+      updateTrust.checkFile(serverRootUrl + "/" + platform::kArchiveLibraryFile, localLibrary)) {
+    platform::deleteFile(localLibrary);
+  }
   if (platform::findArchiveLibrary().empty()) {
     const std::string library = platform::kArchiveLibraryFile;
     DownloadFile(serverRootUrl + "/" + library, platform::localPath(library));
@@ -104,9 +133,10 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::Button1Click() {
-  zk::Button1Click(*this, yearBaseUrl, [this](const std::string& url, const std::string& path) {
-    DownloadFile(url, path);
-  });
+  zk::Button1Click(
+      *this, yearBaseUrl,
+      [this](const std::string& url, const std::string& path) { DownloadFile(url, path); },
+      &updateTrust);
 }
 
 }  // namespace zk

@@ -39,10 +39,13 @@ void connectWorkHandlers(HttpClient& IdHTTP1, UserInterface& ui) {
 }
 
 void DownloadFile(HttpClient& IdHTTP1, UserInterface& ui, const std::string& url,
-                  const std::string& targetPath) {
+                  const std::string& targetPath, const BodyCheck& accept) {
   std::string buffer;
   connectWorkHandlers(IdHTTP1, ui);
   IdHTTP1.Get(url, buffer);
+  if (accept) {
+    accept(buffer);
+  }
 
   const platform::FileReplaceResult result = platform::replaceFileContents(targetPath, buffer);
   switch (result.failure) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/user_interface.h"
 #include "transfer/http_client.h"
@@ -14,8 +16,13 @@ namespace zk {
 // file is written beside the target and renamed over it, so a failed write
 // leaves the target as it was. Failures: those of HttpClient::Get,
 // "Cannot create file "<expanded path>". <system text>", "Stream write error".
+//
+// `accept`, when given, sees the whole body after the request completed and
+// before anything is written; when it fails, its failure goes on and the
+// target stays as it was (signed updates check the bytes there).
+using BodyCheck = std::function<void(std::string_view body)>;
 void DownloadFile(HttpClient& IdHTTP1, UserInterface& ui, const std::string& url,
-                  const std::string& targetPath);
+                  const std::string& targetPath, const BodyCheck& accept = {});
 
 // The window's handlers for IdHTTP1's progress notifications.
 void IdHTTP1WorkBegin(UserInterface& ui, HttpClient& sender, WorkMode mode,

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/user_interface.h"
+#include "trust/signed_updates.h"
 
 namespace zk {
 
@@ -22,13 +23,17 @@ bool isInternetConnection();
 void requireInternetConnection(UserInterface& ui);
 
 // Fetches one server text with a fresh default client and shows it in the
-// control "label" + labelNumber (nowhere when there is none).
-void textbak(UserInterface& ui, const std::string& url, const std::string& labelNumber);
+// control "label" + labelNumber (nowhere when there is none). With signed
+// updates on, a text its folder's signed list does not name is refused like a
+// failed fetch, before anything is shown.
+void textbak(UserInterface& ui, const std::string& url, const std::string& labelNumber,
+             trust::SignedUpdates* signedUpdates = nullptr);
 
 // The server version check run by Button1: the six server texts, the blue
 // marks, the update buttons unlocked, the announcement in the memo.
 void Button1Click(UserInterface& ui, const std::string& yearBaseUrl,
-                  const FileDownloader& downloadFile);
+                  const FileDownloader& downloadFile,
+                  trust::SignedUpdates* signedUpdates = nullptr);
 
 // Replaces the memo by the lines of a Windows-1254 text file; a file that
 // cannot be opened fails with "Cannot open file "%s". %s".

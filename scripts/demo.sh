@@ -92,7 +92,10 @@ for folder in "$ZK_NGINX_ROOT" "$ZK_NGINX_ROOT/2027"; do
     minisign -S -s "$demo/key/zelvak.key" -m SHA256SUMS >/dev/null)
 done
 public_key="$(sed -n 2p "$demo/key/zelvak.pub")"
-printf '[GUNCELLEME]\r\nIMZA_ANAHTARI=%s\r\n' "$public_key" >>"$install/zkayarlar.ini"
+# ZK_DEMO_SIGNING=off leaves the key out, to compare the run without signing.
+if [ "${ZK_DEMO_SIGNING:-on}" != off ]; then
+  printf '[GUNCELLEME]\r\nIMZA_ANAHTARI=%s\r\n' "$public_key" >>"$install/zkayarlar.ini"
+fi
 altered=""
 if [ "$variant" = altered-archive ]; then
   altered="2027/dll.rar"
@@ -152,17 +155,26 @@ grep -E '^(MESSAGE|ERROR):' "$demo/guncelleme.err" || true
 echo
 echo "== summary"
 echo "guncelleme exited with code $status after $run_ms ms"
-echo "signed updates: on (minisign key $(sed -n 's/.*public key //p' "$demo/key/zelvak.pub")," \
-  "lists of / and /2027/ signed; floors kept: $(tr '\n' ' ' <"$install/zkimza.txt" 2>/dev/null))"
+if [ "${ZK_DEMO_SIGNING:-on}" = off ]; then
+  echo "signed updates: off (ZK_DEMO_SIGNING=off)"
+else
+  echo "signed updates: on (minisign key $(sed -n 's/.*public key //p' "$demo/key/zelvak.pub")," \
+    "lists of / and /2027/ signed; floors kept: $(tr '\n' ' ' <"$install/zkimza.txt" 2>/dev/null))"
+fi
 if [ -n "$altered" ]; then
   echo "altered after signing: $altered"
   refused="$(grep -E '^MESSAGE:.*doğrulanamadı' "$demo/guncelleme.err" || true)"
   echo "refused: ${refused:-nothing (THE ALTERED ARCHIVE WAS NOT REFUSED)}"
 fi
-if [ "$(installation_digest)" = "$digest_before" ]; then
-  echo "installation unchanged: yes (digest $digest_before)"
+digest_after="$(installation_digest)"
+if [ -n "$altered" ]; then
+  if [ "$digest_after" = "$digest_before" ]; then
+    echo "installation unchanged: yes (digest $digest_before before and after)"
+  else
+    echo "installation unchanged: NO (digest $digest_before before, $digest_after after)"
+  fi
 else
-  echo "installation unchanged: no (digest $digest_before before, $(installation_digest) after)"
+  echo "installation updated: digest $digest_before before, $digest_after after"
 fi
 echo "version files (an update rewrites only those of the reports and the DLL bundle):"
 for file in verzk.txt vermb.txt verpr.txt verrp.txt verdl.txt; do

@@ -4,13 +4,13 @@
 #include "app/clock_text.h"
 #include "app/common/startup_sequence.h"
 #include "app/main_window.h"
-#include "transfer/download_file.h"
+#include "install/checked_download.h"
 #include "versions/server_version_check.h"
 
 namespace zk {
 
 void TForm1::DownloadFile(const std::string& url, const std::string& targetPath) {
-  zk::DownloadFile(IdHTTP1, *this, url, targetPath);
+  checkedDownloadFile(IdHTTP1, *this, &updateTrust, url, targetPath);
 }
 
 Startup TForm1::startup() {
@@ -46,9 +46,10 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::Button1Click() {
-  zk::Button1Click(*this, yearBaseUrl, [this](const std::string& url, const std::string& path) {
-    DownloadFile(url, path);
-  });
+  zk::Button1Click(
+      *this, yearBaseUrl,
+      [this](const std::string& url, const std::string& path) { DownloadFile(url, path); },
+      &updateTrust);
 }
 
 }  // namespace zk

@@ -9,7 +9,7 @@ namespace zk {
 
 void TForm1::runUpdateAction(void (*action)(const UpdateContext&)) {
   BusyScope busy(*this);
-  WindowUpdateOperations operations(*this, IdHTTP1, archive);
+  WindowUpdateOperations operations(*this, IdHTTP1, archive, &updateTrust);
   action({*this, operations, yearBaseUrl, updateDir, reportDir, serverAddress});
 }
 

@@ -1,5 +1,7 @@
 #include "install/update_operations_window.h"
 
+#include "core/error.h"
+#include "install/checked_download.h"
 #include "install/process_control.h"
 #include "install/working_folders.h"
 #include "platform/file_replacement.h"
@@ -12,7 +14,12 @@ namespace zk {
 // The members share their names with the routines they call, hence zk::.
 
 void WindowUpdateOperations::DownloadFile(const std::string& url, const std::string& path) {
-  zk::DownloadFile(http_, ui_, url, path);
+  if (signed_ == nullptr) {
+    zk::DownloadFile(http_, ui_, url, path);
+    return;
+  }
+  sources_[path] = url;
+  checkedDownloadFile(http_, ui_, signed_, url, path);
 }
 
 void WindowUpdateOperations::CreateRarArchive() {
@@ -20,10 +27,26 @@ void WindowUpdateOperations::CreateRarArchive() {
 }
 
 void WindowUpdateOperations::OpenArchiveFile(const std::string& path) {
+  if (signed_ != nullptr) {
+    if (refusedInAction()) {
+      silentAbort();
+    }
+    // An archive left in the staging folder by an earlier run, or one whose
+    // download failed in this action, is checked like a fresh one; one that
+    // came from no known URL cannot be.
+    const auto source = sources_.find(path);
+    if (source == sources_.end()) {
+      silentAbort();
+    }
+    signed_->requireFile(ui_, source->second, path);
+  }
   archive_.OpenArchiveFile(path);
 }
 
 void WindowUpdateOperations::ExtractAllTo(const std::string& folder) {
+  if (refusedInAction()) {
+    silentAbort();
+  }
   archive_.ExtractAllTo(folder);
 }
 
@@ -48,6 +71,9 @@ void WindowUpdateOperations::createFolder(const std::string& path) {
 }
 
 void WindowUpdateOperations::copyFile(const std::string& source, const std::string& target) {
+  if (refusedInAction()) {
+    return;
+  }
   platform::copyFileOverwrite(source, target);
 }
 

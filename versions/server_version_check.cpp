@@ -16,12 +16,13 @@ namespace {
 constexpr const char* kUpdateButtons[] = {"BitBtn1", "BitBtn2", "BitBtn3",
                                           "BitBtn4", "BitBtn5", "BitBtn7"};
 
-void fetchServerVersions(UserInterface& ui, const std::string& yearBaseUrl) {
+void fetchServerVersions(UserInterface& ui, const std::string& yearBaseUrl,
+                         trust::SignedUpdates* signedUpdates) {
   ui.setStatus("Sunucu Versiyon kontrolleri yapılıyor.");
   ui.pump();
   platform::sleepMilliseconds(500);
   const auto fetch = [&](const std::string& url, std::string_view labelNumber) {
-    textbak(ui, url, std::string(labelNumber));
+    textbak(ui, url, std::string(labelNumber), signedUpdates);
     ui.pump();
   };
   const auto& main = ModuleCatalogue::row(ModuleRow::MainProgram);
@@ -59,9 +60,17 @@ void requireInternetConnection(UserInterface& ui) {
   }
 }
 
-void textbak(UserInterface& ui, const std::string& url, const std::string& labelNumber) {
+void textbak(UserInterface& ui, const std::string& url, const std::string& labelNumber,
+             trust::SignedUpdates* signedUpdates) {
+  if (signedUpdates != nullptr) {
+    signedUpdates->requireFolder(ui, url);
+  }
   HttpClient client;
-  const std::string text = cp1254ToUtf8(client.GetText(url));
+  const std::string body = client.GetText(url);
+  if (signedUpdates != nullptr) {
+    signedUpdates->require(ui, url, body);
+  }
+  const std::string text = cp1254ToUtf8(body);
   if (auto control = ui.findControl("label" + labelNumber)) {
     ui.setCaption(*control, text);
   }
@@ -84,14 +93,15 @@ void loadMemoFromFile(UserInterface& ui, const std::string& path) {
 }
 
 void Button1Click(UserInterface& ui, const std::string& yearBaseUrl,
-                  const FileDownloader& downloadFile) {
-  checkServerVersions(ui, yearBaseUrl);
+                  const FileDownloader& downloadFile, trust::SignedUpdates* signedUpdates) {
+  checkServerVersions(ui, yearBaseUrl, signedUpdates);
   showAnnouncement(ui, yearBaseUrl, downloadFile);
 }
 
-void checkServerVersions(UserInterface& ui, const std::string& yearBaseUrl) {
+void checkServerVersions(UserInterface& ui, const std::string& yearBaseUrl,
+                         trust::SignedUpdates* signedUpdates) {
   requireInternetConnection(ui);
-  block([&] { fetchServerVersions(ui, yearBaseUrl); }).cleanup([&] {
+  block([&] { fetchServerVersions(ui, yearBaseUrl, signedUpdates); }).cleanup([&] {
     for (const char* button : kUpdateButtons) {
       ui.setEnabled(button, true);
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/user_interface.h"
+#include "trust/signed_updates.h"
 
 namespace zk {
 
@@ -22,18 +23,23 @@ bool isInternetConnection();
 void requireInternetConnection(UserInterface& ui);
 
 // Fetches one server text with a fresh default client and shows it in the
-// control "label" + labelNumber (nowhere when there is none).
-void textbak(UserInterface& ui, const std::string& url, const std::string& labelNumber);
+// control "label" + labelNumber (nowhere when there is none). With signed
+// updates on, a text its folder's signed list does not name is refused like a
+// failed fetch, before anything is shown.
+void textbak(UserInterface& ui, const std::string& url, const std::string& labelNumber,
+             trust::SignedUpdates* signedUpdates = nullptr);
 
 // The server version check run by Button1: the six server texts, the blue
 // marks, the update buttons unlocked, the announcement in the memo. It is
 // the two halves below, one after the other.
 void Button1Click(UserInterface& ui, const std::string& yearBaseUrl,
-                  const FileDownloader& downloadFile);
+                  const FileDownloader& downloadFile,
+                  trust::SignedUpdates* signedUpdates = nullptr);
 
 // The connectivity test, then the six server texts and the blue marks; the
 // update buttons are unlocked whether or not the texts arrived.
-void checkServerVersions(UserInterface& ui, const std::string& yearBaseUrl);
+void checkServerVersions(UserInterface& ui, const std::string& yearBaseUrl,
+                         trust::SignedUpdates* signedUpdates = nullptr);
 
 // The memo cleared, the announcement fetched and loaded into it.
 void showAnnouncement(UserInterface& ui, const std::string& yearBaseUrl,

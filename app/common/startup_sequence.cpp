@@ -22,10 +22,33 @@ void createFolderWhenMissing(const std::string& path) {
   }
 }
 
+// The key comes from the build or the settings file; the state file of the
+// accepted signing times lies beside the settings file.
+trust::SignedUpdates configuredSignedUpdates(const IniFile& settingsFile) {
+  const std::string key = trust::choosePublicKey(settingsFile.readString(
+      std::string(trust::kSettingsSection), std::string(trust::kSettingsKey), ""));
+  const std::string& settingsPath = settingsFile.fileName();
+  const std::size_t slash = settingsPath.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? "" : settingsPath.substr(0, slash + 1);
+  return trust::SignedUpdates(key, folder + std::string(trust::kStateFile),
+                              [](const std::string& url) {
+                                HttpClient client;
+                                return client.GetText(url);
+                              });
+}
+
 // The archive library is fetched only when no copy of it can be found; the
-// logo when the working directory has none.
+// logo when the working directory has none. With signed updates on, a library
+// in the working directory stays only when the root folder's list names its
+// bytes; otherwise it goes and is fetched (and checked) again.
 void fetchStartupFiles(const Startup& startup) {
   const std::string& root = startup.fields.serverRootUrl;
+  trust::SignedUpdates& trust = startup.fields.updateTrust;
+  const std::string localLibrary = platform::localPath(platform::kArchiveLibraryFile);
+  if (trust.enabled() && platform::fileExists(localLibrary) &&
+      trust.checkFile(root + "/" + platform::kArchiveLibraryFile, localLibrary)) {
+    platform::deleteFile(localLibrary);
+  }
   if (platform::findArchiveLibrary().empty()) {
     const std::string library = platform::kArchiveLibraryFile;
     startup.downloadFile(root + "/" + library, platform::localPath(library));
@@ -44,6 +67,7 @@ void local_baglanti_kontrol(const Startup& startup) {
   fields.settingsFile = settings.settingsFile;
   fields.databasePath = settings.databasePath;
   fields.serverAddress = settings.serverAddress;
+  fields.updateTrust = configuredSignedUpdates(settings.settingsFile);
   if (startup.dm != nullptr) {
     lookupLicenceYear(startup.ui, *startup.dm, fields.serverAddress, fields.databasePath,
                       fields.yearBaseUrl, fields.serverRootUrl);

@@ -7,6 +7,7 @@
 #include "core/user_interface.h"
 #include "settings/profile_reader.h"
 #include "transfer/http_client.h"
+#include "trust/signed_updates.h"
 #include "versions/server_version_check.h"
 
 namespace zk {
@@ -25,6 +26,8 @@ struct ProgramFields {
   // The values of the settings file, fixed for the run.
   std::string serverAddress;
   std::string databasePath;
+  // Signed updates, as the build or the settings file switch them on.
+  trust::SignedUpdates updateTrust;
 };
 
 // What the start-up sequence works with.
@@ -48,7 +51,7 @@ struct Startup {
 // failed fetch the clock has been started all the same.
 void runStartupSequence(const Startup& startup);
 
-// Settings file, status bar, licence year and the server URLs.
+// Settings file, status bar, signed updates, licence year and the server URLs.
 void local_baglanti_kontrol(const Startup& startup);
 
 }  // namespace zk

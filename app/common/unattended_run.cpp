@@ -8,6 +8,7 @@
 #include "app/common/error_box_text.h"
 #include "app/common/startup_sequence.h"
 #include "core/error.h"
+#include "install/checked_download.h"
 #include "install/sevenzip/sevenzip.h"
 #include "install/update_actions.h"
 #include "install/update_operations_window.h"
@@ -26,12 +27,12 @@ std::string fileNameOf(const std::string& path) {
   return path.substr(path.find_last_of("/\\") + 1);
 }
 
-// DownloadFile with the configured client, its progress named after the file.
-void downloadWithProgress(HttpClient& IdHTTP1, UserInterface& ui, DownloadProgress& progress,
-                          const std::string& url, const std::string& path) {
+// A download with its progress named after the file.
+template <typename Download>
+void withProgress(DownloadProgress& progress, const std::string& path, Download download) {
   progress.start(fileNameOf(path));
   try {
-    zk::DownloadFile(IdHTTP1, ui, url, path);
+    download();
   } catch (...) {
     progress.finish();
     throw;
@@ -43,11 +44,11 @@ void downloadWithProgress(HttpClient& IdHTTP1, UserInterface& ui, DownloadProgre
 class ConsoleUpdateOperations final : public UpdateOperations {
  public:
   ConsoleUpdateOperations(UserInterface& ui, HttpClient& IdHTTP1, ArchiveSlot& archive,
-                          DownloadProgress& progress)
-      : ui_(ui), http_(IdHTTP1), progress_(progress), window_(ui, IdHTTP1, archive) {}
+                          DownloadProgress& progress, trust::SignedUpdates& signedUpdates)
+      : progress_(progress), window_(ui, IdHTTP1, archive, &signedUpdates) {}
 
   void DownloadFile(const std::string& url, const std::string& path) override {
-    downloadWithProgress(http_, ui_, progress_, url, path);
+    withProgress(progress_, path, [&] { window_.DownloadFile(url, path); });
   }
   void CreateRarArchive() override { window_.CreateRarArchive(); }
   void OpenArchiveFile(const std::string& path) override { window_.OpenArchiveFile(path); }
@@ -66,8 +67,6 @@ class ConsoleUpdateOperations final : public UpdateOperations {
   void wait(int milliseconds) override { window_.wait(milliseconds); }
 
  private:
-  UserInterface& ui_;
-  HttpClient& http_;
   DownloadProgress& progress_;
   WindowUpdateOperations window_;
 };
@@ -136,7 +135,8 @@ class UnattendedRun {
   bool automaticUpdate();
   FileDownloader downloader() {
     return [this](const std::string& url, const std::string& path) {
-      downloadWithProgress(IdHTTP1_, ui_, progress_, url, path);
+      withProgress(progress_, path,
+                   [&] { checkedDownloadFile(IdHTTP1_, ui_, &fields_.updateTrust, url, path); });
     };
   }
 
@@ -209,7 +209,7 @@ bool UnattendedRun::startUp(Tdm& dm) {
 bool UnattendedRun::checkVersions() {
   fields_.versionCheckDone = true;
   try {
-    checkServerVersions(ui_, fields_.yearBaseUrl);
+    checkServerVersions(ui_, fields_.yearBaseUrl, &fields_.updateTrust);
   } catch (const std::exception& failure) {
     firstFailure_ = reportFailure(failure);
     return false;
@@ -250,7 +250,7 @@ bool UnattendedRun::printModules(bool& anyBehind) {
 }
 
 bool UnattendedRun::automaticUpdate() {
-  ConsoleUpdateOperations operations(ui_, IdHTTP1_, archive_, progress_);
+  ConsoleUpdateOperations operations(ui_, IdHTTP1_, archive_, progress_, fields_.updateTrust);
   const UpdateContext context{ui_,
                               operations,
                               fields_.yearBaseUrl,

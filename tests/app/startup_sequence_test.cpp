@@ -21,7 +21,9 @@
 #include "core/text_encoding.h"
 #include "platform/files.h"
 #include "settings/data_module.h"
+#include "tests/support/file_http_server.h"
 #include "tests/support/firebird_server.h"
+#include "tests/support/minisign_tool.h"
 #include "tests/support/qt/qt_application.h"
 #include "tests/support/request_summary.h"
 #include "tests/support/scripted_http_server.h"
@@ -321,6 +323,54 @@ TEST_F(StartupSequence, SystemCopyOfTheLibraryIsFoundAndNotFetched) {
   EXPECT_EQ(boxes, Lines{});
   EXPECT_EQ(server.connectionsAccepted(), 0);
   EXPECT_FALSE(std::filesystem::exists(localFile("7z.so")));
+}
+
+// Signed updates on through the settings file, the root folder signed by the
+// real minisign tool and served by a loopback file server.
+class SignedStartup : public StartupSequence {
+ protected:
+  void SetUp() override {
+    StartupSequence::SetUp();
+    if (IsSkipped()) {
+      return;
+    }
+    test::writeFile(rootFolder.file("7z.so"), "the vendor's library");
+    test::writeFile(rootFolder.file("logo1024.png"), "png");
+    key.signFolder(rootFolder.path(), {"7z.so", "logo1024.png"});
+    test::writeFile(folder.file("zkayarlar.ini"),
+                    test::readFile(folder.file("zkayarlar.ini")) +
+                        "\r\n[GUNCELLEME]\r\nIMZA_ANAHTARI=" + key.publicKeyLine() + "\r\n");
+    root.set(http.url("/"));
+    test::writeFile(folder.file("logo1024.png"), "png");
+  }
+
+  test::MinisignKey key;
+  test::TempFolder rootFolder;
+  test::FileHttpServer http{rootFolder.path()};
+};
+
+TEST_F(SignedStartup, ALibraryTheListDoesNotNameIsReplacedByTheCheckedOne) {
+  test::writeFile(folder.file("7z.so"), "a library planted in the installation");
+  formCreate();
+  EXPECT_EQ(boxes, Lines{});
+  EXPECT_EQ(test::readFile(localFile("7z.so")), "the vendor's library");
+  EXPECT_EQ(http.requestedTargets(), (Lines{"/SHA256SUMS", "/SHA256SUMS.minisig", "/7z.so"}));
+}
+
+TEST_F(SignedStartup, ALibraryAlteredOnTheServerIsNeitherStoredNorLoaded) {
+  test::writeFile(folder.file("7z.so"), "a library planted in the installation");
+  test::writeFile(rootFolder.file("7z.so"), "the vendor's librarz");
+  formCreate();
+  EXPECT_EQ(boxes, (Lines{"MESSAGE: 7z.so dosyası doğrulanamadı (dosya imzalı listedekiyle aynı "
+                          "değil). Güncelleme yapılmadı, hiçbir dosya yüklenmedi."}));
+  EXPECT_FALSE(std::filesystem::exists(localFile("7z.so")));
+}
+
+TEST_F(SignedStartup, ALibraryTheListNamesIsKeptAndNothingIsFetched) {
+  test::writeFile(folder.file("7z.so"), "the vendor's library");
+  formCreate();
+  EXPECT_EQ(boxes, Lines{});
+  EXPECT_EQ(http.requestedTargets(), (Lines{"/SHA256SUMS", "/SHA256SUMS.minisig"}));
 }
 
 TEST_F(StartupSequence, MissingServerTextStopsTheCheckAndLaterTicksNeverRepeatIt) {

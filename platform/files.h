@@ -14,6 +14,9 @@ inline constexpr char kPathSeparator = '/';
 // The process's current directory, read anew at every call, without a closing
 // separator.
 std::string workingDirectory();
+// The folder of the running program's own file, without a closing
+// separator; empty when the system does not tell.
+std::string programFolder();
 // workingDirectory() + kPathSeparator + name: where the product's local files live.
 std::string localPath(const std::string& name);
 // The path made absolute against the working directory, "." and ".." resolved

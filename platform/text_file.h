@@ -53,6 +53,8 @@ enum class TextFileOperation { OpenForReading, Create, Read, Write, Close };
 // DOS code without touching the file. An empty hook removes it.
 using TextFileFailureHook = std::function<int(TextFileOperation, const std::string& path)>;
 void setTextFileFailureHook(TextFileFailureHook hook);
+// For the systems' TextFile: the hook's answer for an operation (0 without one).
+int injectedTextFileFailure(TextFileOperation operation, const std::string& path);
 
 // The whole content of a file as bytes; nothing when it cannot be read
 // (missing, a folder, no right to read it).

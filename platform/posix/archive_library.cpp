@@ -1,70 +1,10 @@
 #include "platform/archive_library.h"
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
-#include <vector>
 
 #include "platform/files.h"
-#include "platform/platform_names.h"
 
 namespace zk::platform {
-namespace {
-
-std::string programFolder() {
-  std::vector<char> buffer(4096);
-  const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-  if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) {
-    return {};
-  }
-  std::string path(buffer.data(), static_cast<std::size_t>(length));
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-// The folders of ZK_ARCHIVE_LIBRARY_FOLDERS, ':'-separated, empty entries
-// left out.
-std::vector<std::string> foldersFromEnvironment(const std::string& list) {
-  std::vector<std::string> folders;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    std::size_t end = list.find(':', start);
-    if (end == std::string::npos) {
-      end = list.size();
-    }
-    if (end > start) {
-      folders.push_back(list.substr(start, end - start));
-    }
-    start = end + 1;
-  }
-  return folders;
-}
-
-}  // namespace
-
-std::vector<std::string> archiveLibraryFolders() {
-  if (const char* forced = std::getenv("ZK_ARCHIVE_LIBRARY_FOLDERS")) {
-    return foldersFromEnvironment(forced);
-  }
-  std::vector<std::string> folders{workingDirectory()};
-  const std::string program = programFolder();
-  if (!program.empty() && program != folders.front()) {
-    folders.push_back(program);
-  }
-  folders.push_back(kSystemArchiveLibraryFolder);
-  return folders;
-}
-
-std::string findArchiveLibrary() {
-  for (const std::string& folder : archiveLibraryFolders()) {
-    const std::string candidate = folder + "/" + kArchiveLibraryFile;
-    if (fileExists(candidate)) {
-      return candidate;
-    }
-  }
-  return {};
-}
 
 std::string resultCodeText(std::int32_t code) {
   const auto value = static_cast<std::uint32_t>(code);

@@ -26,6 +26,17 @@ std::string workingDirectory() {
   return dir == "/" ? std::string() : dir;
 }
 
+std::string programFolder() {
+  std::vector<char> buffer(4096);
+  const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+  if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) {
+    return {};
+  }
+  const std::string path(buffer.data(), static_cast<std::size_t>(length));
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
 std::string localPath(const std::string& name) {
   return workingDirectory() + kPathSeparator + name;
 }

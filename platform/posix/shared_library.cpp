@@ -14,22 +14,6 @@ SharedLibrary::SharedLibrary(const std::string& fileName) {
   }
 }
 
-SharedLibrary::~SharedLibrary() {
-  release();
-}
-
-SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), errorText_(std::move(other.errorText_)) {}
-
-SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
-  if (this != &other) {
-    release();
-    handle_ = std::exchange(other.handle_, nullptr);
-    errorText_ = std::move(other.errorText_);
-  }
-  return *this;
-}
-
 void* SharedLibrary::symbol(const char* name) const {
   return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
 }

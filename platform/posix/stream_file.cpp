@@ -9,28 +9,6 @@
 
 namespace zk::platform {
 
-StreamFile::~StreamFile() {
-  close();
-}
-
-StreamFile::StreamFile(StreamFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)), error_(other.error_) {}
-
-StreamFile& StreamFile::operator=(StreamFile&& other) noexcept {
-  if (this != &other) {
-    close();
-    handle_ = std::exchange(other.handle_, kNoHandle);
-    error_ = other.error_;
-  }
-  return *this;
-}
-
-StreamFile StreamFile::failed(int errorNumber) {
-  StreamFile file;
-  file.error_ = errorNumber;
-  return file;
-}
-
 StreamFile StreamFile::openForReading(const std::string& path) {
   const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (handle < 0) {

@@ -14,16 +14,6 @@ namespace {
 // DOS code of an operation on a file that is not open.
 constexpr int kFileNotOpen = 103;
 
-TextFileFailureHook& failureHook() {
-  static TextFileFailureHook hook;
-  return hook;
-}
-
-int injectedFailure(TextFileOperation operation, const std::string& path) {
-  const TextFileFailureHook& hook = failureHook();
-  return hook ? hook(operation, path) : 0;
-}
-
 // Windows refuses a read-sharing open while another handle writes the file;
 // on Linux the nearest sign of such a writer is a write lock over the file.
 bool heldForWriting(int fd) {
@@ -51,10 +41,6 @@ int writeAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-void setTextFileFailureHook(TextFileFailureHook hook) {
-  failureHook() = std::move(hook);
-}
-
 TextFile::~TextFile() {
   if (handle_ != -1) {
     ::close(static_cast<int>(handle_));
@@ -65,7 +51,7 @@ int TextFile::openForReading(const std::string& path) {
   if (handle_ != -1) {
     close();
   }
-  if (const int code = injectedFailure(TextFileOperation::OpenForReading, path)) {
+  if (const int code = injectedTextFileFailure(TextFileOperation::OpenForReading, path)) {
     return code;
   }
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -86,7 +72,7 @@ int TextFile::create(const std::string& path) {
   if (handle_ != -1) {
     close();
   }
-  if (const int code = injectedFailure(TextFileOperation::Create, path)) {
+  if (const int code = injectedTextFileFailure(TextFileOperation::Create, path)) {
     return code;
   }
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -103,7 +89,7 @@ int TextFile::read(std::string& out, std::size_t size) {
   if (handle_ == -1) {
     return kFileNotOpen;
   }
-  if (const int code = injectedFailure(TextFileOperation::Read, path_)) {
+  if (const int code = injectedTextFileFailure(TextFileOperation::Read, path_)) {
     return code;
   }
   const std::size_t start = out.size();
@@ -125,7 +111,7 @@ int TextFile::write(std::string_view bytes) {
   if (handle_ == -1) {
     return kFileNotOpen;
   }
-  if (const int code = injectedFailure(TextFileOperation::Write, path_)) {
+  if (const int code = injectedTextFileFailure(TextFileOperation::Write, path_)) {
     return code;
   }
   pending_.append(bytes);
@@ -136,7 +122,7 @@ int TextFile::close() {
   if (handle_ == -1) {
     return kFileNotOpen;
   }
-  int code = injectedFailure(TextFileOperation::Close, path_);
+  int code = injectedTextFileFailure(TextFileOperation::Close, path_);
   if (code == 0 && !pending_.empty()) {
     code = writeAll(static_cast<int>(handle_), pending_);
   }

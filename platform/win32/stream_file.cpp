@@ -16,28 +16,6 @@ constexpr std::size_t kLargestTransfer = 1u << 30;
 
 }  // namespace
 
-StreamFile::~StreamFile() {
-  close();
-}
-
-StreamFile::StreamFile(StreamFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)), error_(other.error_) {}
-
-StreamFile& StreamFile::operator=(StreamFile&& other) noexcept {
-  if (this != &other) {
-    close();
-    handle_ = std::exchange(other.handle_, kNoHandle);
-    error_ = other.error_;
-  }
-  return *this;
-}
-
-StreamFile StreamFile::failed(int errorNumber) {
-  StreamFile file;
-  file.error_ = errorNumber;
-  return file;
-}
-
 StreamFile StreamFile::openForReading(const std::string& path) {
   const HANDLE handle = CreateFileW(win32::widen(path).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

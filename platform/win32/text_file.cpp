@@ -12,16 +12,6 @@ namespace {
 // DOS code of an operation on a file that is not open.
 constexpr int kFileNotOpen = 103;
 
-TextFileFailureHook& failureHook() {
-  static TextFileFailureHook hook;
-  return hook;
-}
-
-int injectedFailure(TextFileOperation operation, const std::string& path) {
-  const TextFileFailureHook& hook = failureHook();
-  return hook ? hook(operation, path) : 0;
-}
-
 HANDLE asHandle(std::intptr_t handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
@@ -31,10 +21,6 @@ int lastError() {
 }
 
 }  // namespace
-
-void setTextFileFailureHook(TextFileFailureHook hook) {
-  failureHook() = std::move(hook);
-}
 
 TextFile::~TextFile() {
   if (handle_ != -1) {
@@ -46,7 +32,7 @@ int TextFile::openForReading(const std::string& path) {
   if (handle_ != -1) {
     close();
   }
-  if (const int code = injectedFailure(TextFileOperation::OpenForReading, path)) {
+  if (const int code = injectedTextFileFailure(TextFileOperation::OpenForReading, path)) {
     return code;
   }
   // Other readers are welcome; a file another program writes is refused with
@@ -66,7 +52,7 @@ int TextFile::create(const std::string& path) {
   if (handle_ != -1) {
     close();
   }
-  if (const int code = injectedFailure(TextFileOperation::Create, path)) {
+  if (const int code = injectedTextFileFailure(TextFileOperation::Create, path)) {
     return code;
   }
   const HANDLE handle = CreateFileW(win32::widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
@@ -84,7 +70,7 @@ int TextFile::read(std::string& out, std::size_t size) {
   if (handle_ == -1) {
     return kFileNotOpen;
   }
-  if (const int code = injectedFailure(TextFileOperation::Read, path_)) {
+  if (const int code = injectedTextFileFailure(TextFileOperation::Read, path_)) {
     return code;
   }
   const std::size_t start = out.size();
@@ -103,7 +89,7 @@ int TextFile::write(std::string_view bytes) {
   if (handle_ == -1) {
     return kFileNotOpen;
   }
-  if (const int code = injectedFailure(TextFileOperation::Write, path_)) {
+  if (const int code = injectedTextFileFailure(TextFileOperation::Write, path_)) {
     return code;
   }
   pending_.append(bytes);
@@ -114,7 +100,7 @@ int TextFile::close() {
   if (handle_ == -1) {
     return kFileNotOpen;
   }
-  int code = injectedFailure(TextFileOperation::Close, path_);
+  int code = injectedTextFileFailure(TextFileOperation::Close, path_);
   std::string_view left = pending_;
   while (code == 0 && !left.empty()) {
     DWORD written = 0;

@@ -47,6 +47,16 @@ inline std::string patterned(std::size_t size) {
 
 class DownloadStreamingTest : public ::testing::Test {
  protected:
+  // Downloads `body` to zelvak.rar (the server's next answer), then expects
+  // the folder to hold the target with exactly `kept` beside it.
+  void downloadThenExpectOnly(const std::string& body, std::vector<std::string> kept) {
+    DownloadFile(IdHTTP1, ui, server.url("/zelvak.rar"), folder.file("zelvak.rar"));
+    EXPECT_TRUE(readFile(folder.file("zelvak.rar")) == body);
+    kept.push_back("zelvak.rar");
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(namesIn(folder.path()), kept);
+  }
+
   DownloadStreamingTest() { applyConfiguredClientSettings(IdHTTP1); }
   TempFolder folder;
   RecordingUi ui;

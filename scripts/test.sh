@@ -49,6 +49,9 @@ set -a
 # shellcheck disable=SC1091
 . "$state/env"
 set +a
+# Signed folders made by minisign, for the suites that cannot run it.
+bash scripts/make-trust-fixtures.sh "$state/trust-fixtures"
+export ZK_TRUST_FIXTURES="$state/trust-fixtures"
 
 status=0
 if [ "$run_linux" = 1 ]; then

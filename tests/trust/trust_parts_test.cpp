@@ -78,7 +78,7 @@ TEST(SignedTimestamp, IsTheTimestampFieldOfMinisignsComment) {
   EXPECT_FALSE(signedTimestamp("timestamp:99999999999999999999"));
 }
 
-TEST(ServerFile, FolderIsTheUrlUpToTheNameWithTheSpecsSlashesRead) {
+TEST(ServerFile, FolderIsTheUrlUpToTheNameWithDoubleAndBackSlashesRead) {
   const std::string root = "http://127.0.0.1:80/zk";
   EXPECT_EQ(serverFileOf(root + "/2027/zelvak.rar").folder, root + "/2027");
   EXPECT_EQ(serverFileOf(root + "/2027/zelvak.rar").name, "zelvak.rar");

@@ -1,5 +1,5 @@
-// The system calls behind the command-line runs, on real files, a real
-// pseudo-terminal and a real pipe.
+// Whether standard error is a terminal, on a real pseudo-terminal and a real
+// pipe.
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -8,24 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "platform/console.h"
-#include "tests/support/temp_folder.h"
 
 namespace zk {
 namespace {
-
-TEST(ConsoleCalls, AppendCreatesTheFileAndKeepsWhatItHeld) {
-  test::TempFolder folder;
-  const std::string log = folder.file("gece.log");
-  EXPECT_EQ(platform::appendToFile(log, "bir\n"), 0);
-  EXPECT_EQ(platform::appendToFile(log, ""), 0);
-  EXPECT_EQ(platform::appendToFile(log, "iki\n"), 0);
-  EXPECT_EQ(test::readFile(log), "bir\niki\n");
-  EXPECT_EQ(platform::appendToFile(folder.file("yok/gece.log"), "x"), ENOENT);
-  EXPECT_EQ(platform::appendToFile(folder.path(), "x"), EISDIR);
-}
 
 // Whether standard error counts as a terminal, asked in a child whose
 // standard error is the given descriptor.
@@ -57,14 +43,6 @@ TEST(ConsoleCalls, StandardErrorIsATerminalOnlyOnATerminal) {
   close(master);
   close(pipeEnds[0]);
   close(pipeEnds[1]);
-}
-
-TEST(ConsoleCalls, LocalTimestampAndAClockThatMovesForward) {
-  EXPECT_TRUE(std::regex_match(platform::localTimestamp(),
-                               std::regex("\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}")));
-  const std::int64_t first = platform::monotonicMilliseconds();
-  usleep(20000);
-  EXPECT_GE(platform::monotonicMilliseconds() - first, 20);
 }
 
 }  // namespace

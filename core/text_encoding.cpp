@@ -154,6 +154,18 @@ std::string utf8ToCp1254(const std::string& text) {
   return out;
 }
 
+bool isDecimalNumber(std::string_view text) {
+  if (text.empty()) {
+    return false;
+  }
+  for (char c : text) {
+    if (c < '0' || c > '9') {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string asciiLower(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') {

@@ -23,6 +23,9 @@ std::string utf16ToUtf8(std::u16string_view units);
 // UTF-8 as UTF-16 code units; malformed bytes become U+FFFD.
 std::u16string utf8ToUtf16(const std::string& text);
 
+// True for a non-empty text of the digits 0 to 9 only.
+bool isDecimalNumber(std::string_view text);
+
 // Lower case of ASCII letters only; every other byte stays.
 std::string asciiLower(std::string text);
 bool equalsIgnoringAsciiCase(const std::string& a, const std::string& b);

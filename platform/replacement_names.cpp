@@ -3,6 +3,7 @@
 #include <mutex>
 #include <set>
 
+#include "core/text_encoding.h"
 #include "platform/files.h"
 
 namespace zk::platform::replacement {
@@ -14,18 +15,6 @@ constexpr const char* kSuffix = ".zk-part";
 // whichever spelling of the folder was used.
 std::mutex inUseMutex;
 std::set<std::string> inUse;
-
-bool allDigits(const std::string& text) {
-  if (text.empty()) {
-    return false;
-  }
-  for (char c : text) {
-    if (c < '0' || c > '9') {
-      return false;
-    }
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -53,8 +42,8 @@ long replacementOwner(const std::string& fileName, const std::string& name) {
   const std::string middle =
       fileName.substr(prefix.size(), fileName.size() - prefix.size() - suffix.size());
   const std::size_t dash = middle.find('-');
-  if (dash == std::string::npos || dash > 9 || !allDigits(middle.substr(0, dash)) ||
-      !allDigits(middle.substr(dash + 1))) {
+  if (dash == std::string::npos || dash > 9 || !isDecimalNumber(middle.substr(0, dash)) ||
+      !isDecimalNumber(middle.substr(dash + 1))) {
     return 0;
   }
   return std::stol(middle.substr(0, dash));

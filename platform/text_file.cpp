@@ -21,4 +21,16 @@ int injectedTextFileFailure(TextFileOperation operation, const std::string& path
   return hook ? hook(operation, path) : 0;
 }
 
+// Writes wait in memory until close, on every system.
+int TextFile::write(std::string_view bytes) {
+  if (handle_ == -1) {
+    return kFileNotOpen;
+  }
+  if (const int code = injectedTextFileFailure(TextFileOperation::Write, path_)) {
+    return code;
+  }
+  pending_.append(bytes);
+  return 0;
+}
+
 }  // namespace zk::platform

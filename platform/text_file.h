@@ -11,6 +11,8 @@ namespace zk::platform {
 
 // DOS code of an open refused because another program holds the file for writing.
 inline constexpr int kSharingViolation = 32;
+// DOS code of an operation on a file that is not open.
+inline constexpr int kFileNotOpen = 103;
 
 // A text file as the program's version-file routines use it: opened for
 // reading, or created for writing with the writes held back until close.

@@ -70,18 +70,6 @@ std::string collapsePath(const std::string& path) {
   return out;
 }
 
-bool isNumber(const std::string& text) {
-  if (text.empty()) {
-    return false;
-  }
-  for (char c : text) {
-    if (c < '0' || c > '9') {
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 UrlParts splitUrl(const UrlParts& current, const std::string& rawUrl) {
@@ -125,7 +113,7 @@ UrlParts splitUrl(const UrlParts& current, const std::string& rawUrl) {
     splitRemainder(remainder, true, parts);
     if (parts.port.empty()) {
       const bool keepCurrent =
-          isNumber(current.port) && current.port != "80" && current.port != "443";
+          isDecimalNumber(current.port) && current.port != "80" && current.port != "443";
       const std::string scheme = asciiLower(parts.scheme);
       if (scheme == "http") {
         parts.port = keepCurrent ? current.port : "80";

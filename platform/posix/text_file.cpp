@@ -11,9 +11,6 @@
 namespace zk::platform {
 namespace {
 
-// DOS code of an operation on a file that is not open.
-constexpr int kFileNotOpen = 103;
-
 // Windows refuses a read-sharing open while another handle writes the file;
 // on Linux the nearest sign of such a writer is a write lock over the file.
 bool heldForWriting(int fd) {
@@ -104,17 +101,6 @@ int TextFile::read(std::string& out, std::size_t size) {
     return dosErrorCode(error);
   }
   out.resize(start + static_cast<std::size_t>(got));
-  return 0;
-}
-
-int TextFile::write(std::string_view bytes) {
-  if (handle_ == -1) {
-    return kFileNotOpen;
-  }
-  if (const int code = injectedTextFileFailure(TextFileOperation::Write, path_)) {
-    return code;
-  }
-  pending_.append(bytes);
   return 0;
 }
 

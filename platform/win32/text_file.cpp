@@ -9,9 +9,6 @@
 namespace zk::platform {
 namespace {
 
-// DOS code of an operation on a file that is not open.
-constexpr int kFileNotOpen = 103;
-
 HANDLE asHandle(std::intptr_t handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
@@ -82,17 +79,6 @@ int TextFile::read(std::string& out, std::size_t size) {
     return error;
   }
   out.resize(start + got);
-  return 0;
-}
-
-int TextFile::write(std::string_view bytes) {
-  if (handle_ == -1) {
-    return kFileNotOpen;
-  }
-  if (const int code = injectedTextFileFailure(TextFileOperation::Write, path_)) {
-    return code;
-  }
-  pending_.append(bytes);
   return 0;
 }
 

@@ -7,26 +7,11 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/posix/descriptor_io.h"
+
 namespace zk::platform {
-namespace {
 
-// Writes everything, going on after interrupted and partial writes; the
-// system's error number, or 0.
-int writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return errno;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return 0;
-}
-
-}  // namespace
+using posix::writeAll;
 
 void writeStandardOutput(std::string_view text) {
   // Whatever the C++ streams hold goes first, so that the order stays.

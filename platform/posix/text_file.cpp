@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/posix/descriptor_io.h"
 #include "platform/text_file.h"
 
 namespace zk::platform {
@@ -20,20 +21,6 @@ bool heldForWriting(int fd) {
   lock.l_start = 0;
   lock.l_len = 0;
   return fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
-}
-
-int writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return dosErrorCode(errno);
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return 0;
 }
 
 }  // namespace
@@ -110,7 +97,7 @@ int TextFile::close() {
   }
   int code = injectedTextFileFailure(TextFileOperation::Close, path_);
   if (code == 0 && !pending_.empty()) {
-    code = writeAll(static_cast<int>(handle_), pending_);
+    code = dosErrorCode(posix::writeAll(static_cast<int>(handle_), pending_));
   }
   if (::close(static_cast<int>(handle_)) != 0 && code == 0 && errno != EINTR) {
     code = dosErrorCode(errno);

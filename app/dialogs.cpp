@@ -1,7 +1,5 @@
 #include "app/dialogs.h"
 
-#include <QApplication>
-#include <QMessageBox>
 #include <cstdlib>
 #include <iostream>
 
@@ -20,22 +18,17 @@ std::function<void(BoxKind, const std::string&)>& observer() {
   return value;
 }
 
-void showBox(QMessageBox::Icon icon, const std::string& caption, const std::string& text,
+void showBox(BoxKind kind, const std::string& caption, const std::string& text,
              const char* automaticPrefix) {
   if (observer()) {
-    observer()(icon == QMessageBox::Critical ? BoxKind::Error : BoxKind::Message, text);
+    observer()(kind, text);
     return;
   }
   if (boxesCloseThemselves()) {
     std::cerr << automaticPrefix << text << std::endl;
     return;
   }
-  // Without a parent the toolkit centres the box on the screen, not over the
-  // window; the text is never taken for markup.
-  QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text),
-                  QMessageBox::Ok);
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
+  showToolkitBox(kind, caption, text);
 }
 
 }  // namespace
@@ -69,7 +62,7 @@ void setBoxObserver(std::function<void(BoxKind, const std::string&)> value) {
 }
 
 void showMessageBox(const std::string& text) {
-  showBox(QMessageBox::NoIcon, title(), text, "MESSAGE: ");
+  showBox(BoxKind::Message, title(), text, "MESSAGE: ");
 }
 
 void showErrorBox(const std::string& text) {
@@ -77,7 +70,7 @@ void showErrorBox(const std::string& text) {
 }
 
 void showErrorBox(const std::string& caption, const std::string& text) {
-  showBox(QMessageBox::Critical, caption, text, "ERROR: ");
+  showBox(BoxKind::Error, caption, text, "ERROR: ");
 }
 
 }  // namespace zk

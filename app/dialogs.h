@@ -29,4 +29,9 @@ enum class BoxKind { Message, Error };
 // the normal boxes.
 void setBoxObserver(std::function<void(BoxKind, const std::string&)> observer);
 
+// The window toolkit's modal box: centred on the screen, one OK button, the
+// stop icon for an error, the text never read as markup. Returns when the
+// user has closed it.
+void showToolkitBox(BoxKind kind, const std::string& caption, const std::string& text);
+
 }  // namespace zk

@@ -1,15 +1,11 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "app/common/startup_sequence.h"
-#include "core/user_interface.h"
-#include "install/sevenzip/sevenzip.h"
-#include "transfer/http_client.h"
+#include "app/main_form.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -19,18 +15,12 @@ class QTimer;
 
 namespace zk {
 
-class Tdm;
-struct UpdateContext;
-
-// The main window Form1: the controls of its design, the user-interface
-// operations every routine uses, the event handlers, and the fields the
-// start-up fixes (ProgramFields: yearBaseUrl, serverAddress, ...).
-class TForm1 : public QWidget, public UserInterface, public ProgramFields {
+// The main window Form1 drawn with Qt: the controls of its design and the
+// user-interface operations every routine uses.
+class TForm1 : public QWidget, public MainForm {
   Q_OBJECT
 
  public:
-  // dm: the data module with the database connection; without one the
-  // licence-year lookup is left out (window tests).
   explicit TForm1(Tdm* dm = nullptr);
   ~TForm1() override;
 
@@ -59,53 +49,13 @@ class TForm1 : public QWidget, public UserInterface, public ProgramFields {
   void setHourglass(bool on) override;
   void setTimerEnabled(bool enabled) override;
 
-  // Event handlers. A user click runs its handler under the default handling;
-  // a programmatic click (click()) runs it directly.
-  virtual void FormCreate();
-  virtual void Timer1Timer();
-  virtual void Button1Click();
-  virtual void BitBtn1Click();
-  virtual void BitBtn2Click();
-  virtual void BitBtn3Click();
-  virtual void BitBtn4Click();
-  virtual void BitBtn5Click();
-  virtual void BitBtn7Click();
-  virtual void BitBtn8Click();
-
-  // Replaces the handler a click on the control runs (tests use it).
-  void setClickHandler(const std::string& control, std::function<void()> handler);
   // Shows the window centred on the screen.
   void showCentred();
-  // While a handler that updates, downloads or checks runs, user clicks on the
-  // update buttons and on "Yazdır Sil" are ignored.
-  bool userClicksIgnored() const { return busyDepth_ > 0; }
   bool quitRequested() const { return quitRequested_; }
-
-  // The configured HTTP client; only DownloadFile uses it.
-  HttpClient IdHTTP1;
-  // The archive object of the running update action.
-  ArchiveSlot archive;
-
-  // Settings file, status bar, licence year and the server URLs.
-  void local_baglanti_kontrol();
-  // Fetches url with IdHTTP1 and stores the whole body at targetPath.
-  void DownloadFile(const std::string& url, const std::string& targetPath);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
-
-  // Counts the handler as running for the life of the object.
-  class BusyScope {
-   public:
-    explicit BusyScope(TForm1& form) : form_(form) { ++form_.busyDepth_; }
-    ~BusyScope() { --form_.busyDepth_; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-   private:
-    TForm1& form_;
-  };
 
  private:
   struct LabelAnchor {
@@ -118,16 +68,9 @@ class TForm1 : public QWidget, public UserInterface, public ProgramFields {
   QLabel* label(const std::string& name) const;
   void fitLabel(QLabel* label);
   void renderMemo();
-  void showClock();
-  void runUpdateAction(void (*action)(const UpdateContext&));
-  // What the shared start-up sequence works with: this window.
-  Startup startup();
-
-  Tdm* dm_ = nullptr;
 
   std::map<std::string, QWidget*> widgets_;
   std::map<std::string, LabelAnchor> labelAnchors_;
-  std::map<std::string, std::function<void()>> handlers_;
   std::vector<std::string> memoLines_;
   QPlainTextEdit* memo_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
@@ -136,7 +79,6 @@ class TForm1 : public QWidget, public UserInterface, public ProgramFields {
   std::int32_t progressMaximum_ = 100;
   std::int32_t progressPosition_ = 0;
   bool hourglass_ = false;
-  int busyDepth_ = 0;
   bool quitRequested_ = false;
   bool shownOnce_ = false;
 };

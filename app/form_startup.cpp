@@ -3,17 +3,17 @@
 
 #include "app/clock_text.h"
 #include "app/common/startup_sequence.h"
-#include "app/main_window.h"
+#include "app/main_form.h"
 #include "install/checked_download.h"
 #include "versions/server_version_check.h"
 
 namespace zk {
 
-void TForm1::DownloadFile(const std::string& url, const std::string& targetPath) {
+void MainForm::DownloadFile(const std::string& url, const std::string& targetPath) {
   checkedDownloadFile(IdHTTP1, *this, &updateTrust, url, targetPath);
 }
 
-Startup TForm1::startup() {
+Startup MainForm::startup() {
   return {*this,
           *this,
           IdHTTP1,
@@ -22,20 +22,20 @@ Startup TForm1::startup() {
           [this] { showClock(); }};
 }
 
-void TForm1::local_baglanti_kontrol() {
+void MainForm::local_baglanti_kontrol() {
   zk::local_baglanti_kontrol(startup());
 }
 
-void TForm1::showClock() {
+void MainForm::showClock() {
   setCaption("Label20", currentDateText());
   setCaption("Label10", currentTimeText());
 }
 
-void TForm1::FormCreate() {
+void MainForm::FormCreate() {
   runStartupSequence(startup());
 }
 
-void TForm1::Timer1Timer() {
+void MainForm::Timer1Timer() {
   showClock();
   pump();
   if (!versionCheckDone) {
@@ -45,7 +45,7 @@ void TForm1::Timer1Timer() {
   }
 }
 
-void TForm1::Button1Click() {
+void MainForm::Button1Click() {
   zk::Button1Click(
       *this, yearBaseUrl,
       [this](const std::string& url, const std::string& path) { DownloadFile(url, path); },

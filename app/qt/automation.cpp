@@ -1,4 +1,4 @@
-#include "app/automation.h"
+#include "app/qt/automation.h"
 
 #include <QPixmap>
 #include <QPushButton>
@@ -7,7 +7,7 @@
 #include <iostream>
 #include <string>
 
-#include "app/main_window.h"
+#include "app/qt/main_window.h"
 #include "versions/module_catalogue.h"
 
 namespace zk {

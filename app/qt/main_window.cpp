@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "app/qt/main_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -68,7 +68,7 @@ QIcon ownIcon() {
 
 }  // namespace
 
-TForm1::TForm1(Tdm* dm) : QWidget(nullptr), dm_(dm) {
+TForm1::TForm1(Tdm* dm) : QWidget(nullptr), MainForm(dm) {
   setObjectName("Form1");
   setWindowTitle(q(kWindowCaption));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -93,15 +93,6 @@ TForm1::TForm1(Tdm* dm) : QWidget(nullptr), dm_(dm) {
       QCoreApplication::exit(*code);
     }
   });
-
-  handlers_["Button1"] = [this] { Button1Click(); };
-  handlers_["BitBtn1"] = [this] { BitBtn1Click(); };
-  handlers_["BitBtn2"] = [this] { BitBtn2Click(); };
-  handlers_["BitBtn3"] = [this] { BitBtn3Click(); };
-  handlers_["BitBtn4"] = [this] { BitBtn4Click(); };
-  handlers_["BitBtn5"] = [this] { BitBtn5Click(); };
-  handlers_["BitBtn7"] = [this] { BitBtn7Click(); };
-  handlers_["BitBtn8"] = [this] { BitBtn8Click(); };
 }
 
 TForm1::~TForm1() {
@@ -281,14 +272,7 @@ bool TForm1::isEnabled(const std::string& name) const {
 
 void TForm1::click(const std::string& name) {
   widget(name);
-  auto it = handlers_.find(name);
-  if (it != handlers_.end() && it->second) {
-    it->second();
-  }
-}
-
-void TForm1::setClickHandler(const std::string& control, std::function<void()> handler) {
-  handlers_[control] = std::move(handler);
+  runClickHandler(name);
 }
 
 void TForm1::renderMemo() {

@@ -6,10 +6,10 @@
 #include <memory>
 #include <optional>
 
-#include "app/automation.h"
 #include "app/default_handling.h"
 #include "app/dialogs.h"
-#include "app/main_window.h"
+#include "app/qt/automation.h"
+#include "app/qt/main_window.h"
 #include "settings/data_module.h"
 #include "settings/firebird_client.h"
 

@@ -1,0 +1,27 @@
+#include "app/main_form.h"
+
+namespace zk {
+
+MainForm::MainForm(Tdm* dm) : dm_(dm) {
+  handlers_["Button1"] = [this] { Button1Click(); };
+  handlers_["BitBtn1"] = [this] { BitBtn1Click(); };
+  handlers_["BitBtn2"] = [this] { BitBtn2Click(); };
+  handlers_["BitBtn3"] = [this] { BitBtn3Click(); };
+  handlers_["BitBtn4"] = [this] { BitBtn4Click(); };
+  handlers_["BitBtn5"] = [this] { BitBtn5Click(); };
+  handlers_["BitBtn7"] = [this] { BitBtn7Click(); };
+  handlers_["BitBtn8"] = [this] { BitBtn8Click(); };
+}
+
+void MainForm::setClickHandler(const std::string& control, std::function<void()> handler) {
+  handlers_[control] = std::move(handler);
+}
+
+void MainForm::runClickHandler(const std::string& control) {
+  auto it = handlers_.find(control);
+  if (it != handlers_.end() && it->second) {
+    it->second();
+  }
+}
+
+}  // namespace zk

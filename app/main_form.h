@@ -1,0 +1,84 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "app/common/startup_sequence.h"
+#include "core/user_interface.h"
+#include "install/sevenzip/sevenzip.h"
+#include "transfer/http_client.h"
+
+namespace zk {
+
+class Tdm;
+struct UpdateContext;
+
+// What the main window Form1 is apart from its toolkit: the fields the
+// start-up fixes (ProgramFields: yearBaseUrl, serverAddress, ...), the
+// configured HTTP client, the archive object and the event handlers. The Qt
+// window and the Windows window derive from it, so the start-up, the clock,
+// the server version check and the update actions are one code on both.
+class MainForm : public UserInterface, public ProgramFields {
+ public:
+  // dm: the data module with the database connection; without one the
+  // licence-year lookup is left out (window tests).
+  explicit MainForm(Tdm* dm);
+
+  // Event handlers. A user click runs its handler under the default handling;
+  // a programmatic click (click()) runs it directly.
+  virtual void FormCreate();
+  virtual void Timer1Timer();
+  virtual void Button1Click();
+  virtual void BitBtn1Click();
+  virtual void BitBtn2Click();
+  virtual void BitBtn3Click();
+  virtual void BitBtn4Click();
+  virtual void BitBtn5Click();
+  virtual void BitBtn7Click();
+  virtual void BitBtn8Click();
+
+  // While a handler that updates, downloads or checks runs, user clicks on the
+  // update buttons and on "Yazdır Sil" are ignored.
+  bool userClicksIgnored() const { return busyDepth_ > 0; }
+  // Replaces the handler a click on the control runs (tests use it).
+  void setClickHandler(const std::string& control, std::function<void()> handler);
+
+  // The configured HTTP client; only DownloadFile uses it.
+  HttpClient IdHTTP1;
+  // The archive object of the running update action.
+  ArchiveSlot archive;
+
+  // Settings file, status bar, licence year and the server URLs.
+  void local_baglanti_kontrol();
+  // Fetches url with IdHTTP1 and stores the whole body at targetPath.
+  void DownloadFile(const std::string& url, const std::string& targetPath);
+
+ protected:
+  // Counts the handler as running for the life of the object.
+  class BusyScope {
+   public:
+    explicit BusyScope(MainForm& form) : form_(form) { ++form_.busyDepth_; }
+    ~BusyScope() { --form_.busyDepth_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    MainForm& form_;
+  };
+
+  // Runs the handler of a click on the control; nothing for controls without one.
+  void runClickHandler(const std::string& control);
+
+ private:
+  void showClock();
+  void runUpdateAction(void (*action)(const UpdateContext&));
+  // What the shared start-up sequence works with: this window.
+  Startup startup();
+
+  Tdm* dm_ = nullptr;
+  int busyDepth_ = 0;
+  std::map<std::string, std::function<void()>> handlers_;
+};
+
+}  // namespace zk

@@ -17,7 +17,7 @@
 #include "app/clock_text.h"
 #include "app/default_handling.h"
 #include "app/dialogs.h"
-#include "app/main_window.h"
+#include "app/qt/main_window.h"
 #include "core/text_encoding.h"
 #include "platform/files.h"
 #include "settings/data_module.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/dialogs.h"
-#include "app/main_window.h"
+#include "app/qt/main_window.h"
 #include "tests/helpers/stand_in.h"
 #include "tests/support/demo_fixture.h"
 #include "tests/support/file_http_server.h"

@@ -9,7 +9,7 @@
 
 #include "app/default_handling.h"
 #include "app/dialogs.h"
-#include "app/main_window.h"
+#include "app/qt/main_window.h"
 #include "core/error.h"
 #include "tests/support/qt/qt_application.h"
 

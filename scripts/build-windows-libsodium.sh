@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Builds libsodium for the Windows build from Debian's source package, with
 # the same MinGW-w64 cross compiler, as a static library under one prefix
-# (ZK_WIN64_LIBSODIUM, /opt/zk-win64/libsodium by default). Does nothing when
-# that version is already there.
+# (ZK_WIN64_LIBSODIUM, /opt/zk-win64/libsodium by default), with its licence
+# text in share/doc/libsodium/LICENSE for the release package. Does nothing
+# when that version and its licence are already there.
 set -euo pipefail
 
 version=1.0.18
 prefix="${ZK_WIN64_LIBSODIUM:-/opt/zk-win64/libsodium}"
 stamp="$prefix/.zk-version"
+licence="$prefix/share/doc/libsodium/LICENSE"
 
+built=0
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ] && [ -f "$prefix/lib/libsodium.a" ]; then
+  built=1
+fi
+if [ "$built" = 1 ] && [ -f "$licence" ]; then
   exit 0
 fi
 
@@ -44,9 +50,13 @@ apt-get source -qq --download-only "libsodium=$version*" >/dev/null 2>&1 ||
   apt-get source -qq --download-only libsodium >/dev/null
 dpkg-source -x --no-check ./*.dsc src >/dev/null
 cd src
-./autogen.sh -s >/dev/null 2>&1 || ./autogen.sh
-./configure -q --host=x86_64-w64-mingw32 --disable-shared --enable-static --with-pic \
-  --prefix="$prefix" CC=x86_64-w64-mingw32-gcc-posix CFLAGS="-O2"
-make -s -j2
-make -s install
+# A library built before the licence was kept needs only the licence.
+if [ "$built" = 0 ]; then
+  ./autogen.sh -s >/dev/null 2>&1 || ./autogen.sh
+  ./configure -q --host=x86_64-w64-mingw32 --disable-shared --enable-static --with-pic \
+    --prefix="$prefix" CC=x86_64-w64-mingw32-gcc-posix CFLAGS="-O2"
+  make -s -j2
+  make -s install
+fi
+install -D -m 644 LICENSE "$licence"
 echo "$version" >"$stamp"

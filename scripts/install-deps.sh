@@ -14,7 +14,7 @@ packages=(
   procps psmisc iproute2 util-linux
   g++-mingw-w64-x86-64-posix mingw-w64-tools googletest
   wine wine64 xvfb xauth
-  shellcheck git
+  shellcheck git zip
   minisign libsodium-dev
   autoconf automake libtool dpkg-dev
 )

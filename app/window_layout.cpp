@@ -1,5 +1,7 @@
 #include "app/window_layout.h"
 
+#include <iterator>
+
 namespace zk {
 namespace {
 
@@ -55,6 +57,15 @@ constexpr ControlDesign kDesign[] = {
 
 std::span<const ControlDesign> windowDesign() {
   return kDesign;
+}
+
+int controlId(std::string_view name) {
+  for (std::size_t i = 0; i < std::size(kDesign); ++i) {
+    if (kDesign[i].name == name) {
+      return kFirstControlId + static_cast<int>(i);
+    }
+  }
+  return -1;
 }
 
 }  // namespace zk

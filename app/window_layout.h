@@ -40,4 +40,10 @@ inline constexpr int kStatusPanelWidths[] = {150, 100, 150};
 
 std::span<const ControlDesign> windowDesign();
 
+// The native window's child-window identifier of a control: its place in the
+// design table from kFirstControlId on, so tools outside the program find a
+// control by name through the same table. -1 for a name not in the table.
+inline constexpr int kFirstControlId = 100;
+int controlId(std::string_view name);
+
 }  // namespace zk

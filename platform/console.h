@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zk::platform {
 
@@ -14,6 +15,15 @@ namespace zk::platform {
 // (unbuffered), so that lines of both streams keep their order.
 void writeStandardOutput(std::string_view text);
 void writeStandardError(std::string_view text);
+
+// A window program started from a command prompt has no output streams of
+// its own; it takes those of the prompt's console. Does nothing where the
+// streams are there already.
+void useParentConsole();
+
+// The program's arguments as UTF-8, the program's name first. Windows hands
+// main() its arguments in the ANSI code page, which cannot hold every name.
+std::vector<std::string> programArguments(int argc, char** argv);
 
 // Whether standard error is a terminal (a redrawn progress line makes sense).
 bool standardErrorIsTerminal();

@@ -343,9 +343,12 @@ std::optional<int> runCommandLine(int argc, char** argv) {
   if (argc <= 1) {
     return std::nullopt;
   }
-  const std::string name = programName(argv[0] != nullptr ? argv[0] : "");
-  const CommandLine line =
-      parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), platform::kSlashOptions);
+  platform::useParentConsole();
+  const std::vector<std::string> arguments = platform::programArguments(argc, argv);
+  const std::string name = programName(!arguments.empty() ? arguments[0] : "");
+  const CommandLine line = parseCommandLine(
+      std::vector<std::string>(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end()),
+      platform::kSlashOptions);
   switch (line.mode) {
     case CommandLine::Mode::Interactive:
       return std::nullopt;

@@ -24,6 +24,12 @@ void writeStandardError(std::string_view text) {
   writeAll(STDERR_FILENO, text);
 }
 
+void useParentConsole() {}
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 bool standardErrorIsTerminal() {
   return ::isatty(STDERR_FILENO) == 1;
 }

@@ -1,5 +1,10 @@
 #include "platform/console.h"
 
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
+
 #include <cstdio>
 
 #include "platform/win32/wide_text.h"
@@ -45,6 +50,43 @@ void writeStandardOutput(std::string_view text) {
 void writeStandardError(std::string_view text) {
   std::fflush(stderr);
   writeTo(STD_ERROR_HANDLE, text);
+}
+
+void useParentConsole() {
+  const auto missing = [](DWORD which) {
+    const HANDLE handle = GetStdHandle(which);
+    return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+  };
+  if (!missing(STD_OUTPUT_HANDLE) && !missing(STD_ERROR_HANDLE)) {
+    return;
+  }
+  if (AttachConsole(ATTACH_PARENT_PROCESS) == FALSE) {
+    return;
+  }
+  for (DWORD which : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    if (missing(which)) {
+      const HANDLE console =
+          CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+      if (console != INVALID_HANDLE_VALUE) {
+        SetStdHandle(which, console);
+      }
+    }
+  }
+}
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) {
+    return std::vector<std::string>(argv, argv + argc);
+  }
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) {
+    arguments.push_back(win32::narrow(wide[i]));
+  }
+  LocalFree(wide);
+  return arguments;
 }
 
 bool standardErrorIsTerminal() {

@@ -14,31 +14,72 @@
 # Without one it runs offscreen, presses it itself, saves screenshots before
 # and after, prints a summary and shuts everything down.
 #
-# Usage: demo.sh [altered-archive]
+# Usage: demo.sh [--windows] [altered-archive]
+#   --windows        the same with the Windows program guncelleme.exe under
+#                    Wine (on a virtual display when there is none), the
+#                    Windows 7-Zip library fetched from the update server and
+#                    Windows stand-ins of the product's programs. No Windows
+#                    Firebird client can be installed here: the licence year
+#                    comes from the test client library (gds32.dll of the
+#                    Windows test suite), which answers as the company
+#                    database would.
 #   altered-archive  one byte of the DLL bundle's archive is changed after
 #                    signing: the update is refused and the installation
 #                    stays as it was.
 set -euo pipefail
-variant="${1:-}"
-case "$variant" in
-  "" | altered-archive) ;;
-  *)
-    echo "usage: demo.sh [altered-archive]" >&2
-    exit 2
-    ;;
-esac
+windows=0
+variant=""
+for argument in "$@"; do
+  case "$argument" in
+    --windows) windows=1 ;;
+    altered-archive) variant="$argument" ;;
+    *)
+      echo "usage: demo.sh [--windows] [altered-archive]" >&2
+      exit 2
+      ;;
+  esac
+done
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" --target guncelleme zk_standin zk_make_demo
-
 build="$root/build"
 demo="$root/demo-run"
+if [ "$windows" = 1 ]; then
+  cmake --build --preset default -j "$(nproc)" --target zk_make_demo
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows -j "$(nproc)" --target guncelleme zk_standin zk_test_gds32
+  build_windows="$root/build-windows"
+  guncelleme="$build_windows/app/guncelleme.exe"
+  standin="$build_windows/tests/helpers/zk_standin.exe"
+  demo="$root/demo-run/windows"
+else
+  cmake --build --preset default -j "$(nproc)" --target guncelleme zk_standin zk_make_demo
+  guncelleme="$build/app/guncelleme"
+  standin="$build/tests/helpers/zk_standin"
+fi
+
 install="$demo/install"
 rm -rf "$demo"
 mkdir -p "$demo/data" "$demo/marks"
 state="$(mktemp -d /tmp/zk-demo-services-XXXXXX)"
+
+# Paths as the program sees them: under Wine the machine's root is drive Z.
+native() {
+  if [ "$windows" = 1 ]; then
+    printf 'Z:%s' "$1"
+  else
+    printf '%s' "$1"
+  fi
+}
+# Runs a program of the installation or the demo's guncelleme.
+run() {
+  if [ "$windows" = 1 ]; then
+    wine "$@"
+  else
+    "$@"
+  fi
+}
 
 standin_pids=()
 cleanup() {
@@ -46,13 +87,18 @@ cleanup() {
   for pid in "${standin_pids[@]}"; do
     kill -9 "$pid" 2>/dev/null || true
   done
-  if [ -f "$demo/marks/started-zelvak.mark" ]; then
+  # Under Wine the mark holds a Windows process number, not this system's;
+  # ending the prefix's Wine server below ends that program.
+  if [ "$windows" = 0 ] && [ -f "$demo/marks/started-zelvak.mark" ]; then
     pid="$(sed -n 's/^pid=//p' "$demo/marks/started-zelvak.mark")"
     if [ -n "$pid" ]; then
       kill -9 "$pid" 2>/dev/null || true
     fi
   fi
   bash "$root/scripts/services.sh" stop "$state" >/dev/null 2>&1 || true
+  if [ "$windows" = 1 ]; then
+    bash "$root/scripts/wine.sh" stop "$state" >/dev/null 2>&1 || true
+  fi
   rm -rf "$state"
 }
 trap cleanup EXIT
@@ -68,20 +114,37 @@ if [ -z "${ZK_FIREBIRD_PORT:-}" ] || [ -z "${ZK_NGINX_PORT:-}" ]; then
   exit 1
 fi
 
-echo "== company database with the licence year 2027"
 database="$demo/data/zelvak.fdb"
-"$ZK_FIREBIRD_ISQL" -q -b >/dev/null <<SQL
+if [ "$windows" = 1 ]; then
+  echo "== Wine prefix for guncelleme.exe"
+  bash scripts/wine.sh start "$state"
+  set -a
+  # shellcheck disable=SC1091
+  . "$state/wine.env"
+  set +a
+  echo "== company database: the test client library gds32.dll answers licence year 2027"
+  echo "   (no Windows Firebird client can be installed here)"
+  database='C:\ZelvaK\Data\zelvak.fdb'
+else
+  echo "== company database with the licence year 2027"
+  "$ZK_FIREBIRD_ISQL" -q -b >/dev/null <<SQL
 SET SQL DIALECT 3;
 CREATE DATABASE 'localhost/$ZK_FIREBIRD_PORT:$database' USER 'SYSDBA' PASSWORD 'quorblent' DEFAULT CHARACTER SET WIN1254;
 CREATE TABLE firmabilgi (yil INTEGER, unvan VARCHAR(60));
 INSERT INTO firmabilgi VALUES (2027, 'Örnek Ticaret A.Ş.');
 COMMIT;
 SQL
+fi
 
 echo "== update server at http://127.0.0.1:$ZK_NGINX_PORT/ and the installation at $install"
-"$build/tests/tools/zk_make_demo" server "$ZK_NGINX_ROOT" "$build/tests/helpers/zk_standin"
-"$build/tests/tools/zk_make_demo" install "$install" localhost "$database" \
-  "$build/tests/helpers/zk_standin"
+"$build/tests/tools/zk_make_demo" server "$ZK_NGINX_ROOT" "$standin"
+"$build/tests/tools/zk_make_demo" install "$install" localhost "$database" "$standin"
+if [ "$windows" = 1 ]; then
+  # The Windows archive library is fetched from the server at the first start;
+  # the database client library comes with the product.
+  cp /opt/zk-win64/7z.dll "$ZK_NGINX_ROOT/7z.dll"
+  cp "$build_windows/tests/gds32/gds32.dll" "$install/gds32.dll"
+fi
 
 echo "== signing the update server with a new minisign key"
 mkdir -p "$demo/key"
@@ -116,7 +179,8 @@ digest_before="$(installation_digest)"
 
 echo "== starting the product's programs"
 for program in zelvak.exe mobil.exe zkbck.exe yazdir.exe; do
-  (cd "$install" && exec "./$program" --mark "$demo/marks/$program.mark") &
+  (cd "$install" && exec $([ "$windows" = 1 ] && echo wine) "./$program" --mark "$(native "$demo/marks/$program.mark")") \
+    </dev/null >/dev/null 2>&1 &
   standin_pids+=("$!")
   disown "$!"
 done
@@ -130,13 +194,15 @@ done
 export FIREBIRD="$ZK_FIREBIRD_ROOT"
 export ZELVAK_UPDATE_ROOT="http://127.0.0.1:$ZK_NGINX_PORT/"
 export ZK_CONNECTIVITY=online
-export ZK_STANDIN_MARK="$demo/marks/started-zelvak.mark"
+export ZK_STANDIN_MARK
+ZK_STANDIN_MARK="$(native "$demo/marks/started-zelvak.mark")"
 
 echo "== running guncelleme"
 cd "$install"
 status=0
-if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  "$build/app/guncelleme" || status=$?
+if [ "${ZK_DEMO_INTERACTIVE:-}" = 1 ] ||
+  { [ "$windows" = 0 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; }; then
+  run "$guncelleme" || status=$?
   echo "guncelleme exited with code $status"
   exit "$status"
 fi
@@ -144,10 +210,11 @@ fi
 export QT_QPA_PLATFORM=offscreen
 export ZK_AUTO_CLOSE_MESSAGE_BOXES=1
 export ZK_DEMO_AUTOMATIC_UPDATE=1
-export ZK_SCREENSHOT_BEFORE="$demo/before.png"
-export ZK_SCREENSHOT_AFTER="$demo/after.png"
+export ZK_SCREENSHOT_BEFORE ZK_SCREENSHOT_AFTER
+ZK_SCREENSHOT_BEFORE="$(native "$demo/before.png")"
+ZK_SCREENSHOT_AFTER="$(native "$demo/after.png")"
 started_ms="$(date +%s%3N)"
-"$build/app/guncelleme" >"$demo/guncelleme.out" 2>"$demo/guncelleme.err" || status=$?
+run "$guncelleme" </dev/null >"$demo/guncelleme.out" 2>"$demo/guncelleme.err" || status=$?
 run_ms=$(($(date +%s%3N) - started_ms))
 grep '^DEMO' "$demo/guncelleme.out" || true
 grep -E '^(MESSAGE|ERROR):' "$demo/guncelleme.err" || true
@@ -155,6 +222,10 @@ grep -E '^(MESSAGE|ERROR):' "$demo/guncelleme.err" || true
 echo
 echo "== summary"
 echo "guncelleme exited with code $status after $run_ms ms"
+if [ "$windows" = 1 ]; then
+  echo "program: guncelleme.exe under $(wine --version), display $DISPLAY"
+  echo "licence year: from the test client library gds32.dll (no Windows Firebird client can be installed here)"
+fi
 if [ "${ZK_DEMO_SIGNING:-on}" = off ]; then
   echo "signed updates: off (ZK_DEMO_SIGNING=off)"
 else
@@ -206,6 +277,6 @@ echo "screenshots: $demo/before.png $demo/after.png"
 echo
 echo "== guncelleme --check afterwards (as a scheduled task would run it)"
 check=0
-"$build/app/guncelleme" --check --log "$demo/check.log" || check=$?
+run "$guncelleme" --check --log "$(native "$demo/check.log")" </dev/null || check=$?
 echo "guncelleme --check exited with code $check (0 all current, 10 updates, 1 no check); log: $demo/check.log"
 exit "$status"

@@ -13,7 +13,7 @@ packages=(
   nginx-light curl
   procps psmisc iproute2 util-linux
   g++-mingw-w64-x86-64-posix mingw-w64-tools googletest
-  wine wine64 xvfb xauth
+  wine wine64 fonts-wine xvfb xauth
   shellcheck git zip
   minisign libsodium-dev
   autoconf automake libtool dpkg-dev

@@ -36,6 +36,11 @@ start() {
   wineserver -p </dev/null >/dev/null 2>&1
   wineboot -i </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1
+  # Windows draw their own caption and frame, as on Windows: a virtual display
+  # has no window manager to draw them, and a picture of the window should
+  # show its title bar.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
+    </dev/null >/dev/null 2>&1
   {
     echo "WINEPREFIX=$WINEPREFIX"
     echo "WINEDEBUG=$WINEDEBUG"

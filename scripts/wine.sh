@@ -36,11 +36,17 @@ start() {
   wineserver -p </dev/null >/dev/null 2>&1
   wineboot -i </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1
-  # Windows draw their own caption and frame, as on Windows: a virtual display
-  # has no window manager to draw them, and a picture of the window should
-  # show its title bar.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
-    </dev/null >/dev/null 2>&1
+  if [ -f "$dir/xvfb.pid" ]; then
+    # The virtual display has no window manager. Windows draw their own
+    # caption and frame, as on Windows, so a picture of a window shows its
+    # title bar; and Wine does not wait for a window manager's answer each
+    # time a window is shown or hidden (2 s each).
+    local value
+    for value in Decorated Managed; do
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v "$value" /t REG_SZ /d N /f \
+        </dev/null >/dev/null 2>&1
+    done
+  fi
   {
     echo "WINEPREFIX=$WINEPREFIX"
     echo "WINEDEBUG=$WINEDEBUG"

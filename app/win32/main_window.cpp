@@ -508,7 +508,11 @@ LRESULT TForm1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
-        if (const Control* entry = controlWithWindow(reinterpret_cast<HWND>(lParam))) {
+        // A disabled button is not clickable by the user, also not through a
+        // click message that another program sends it.
+        const HWND button = reinterpret_cast<HWND>(lParam);
+        const Control* entry = controlWithWindow(button);
+        if (entry != nullptr && IsWindowEnabled(button) != FALSE) {
           userClick(std::string(entry->design->name));
         }
         return 0;

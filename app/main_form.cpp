@@ -24,4 +24,33 @@ void MainForm::runClickHandler(const std::string& control) {
   }
 }
 
+void MainForm::memoClear() {
+  memoLines_.clear();
+  renderMemo();
+}
+
+void MainForm::memoAddLine(const std::string& line) {
+  memoLines_.push_back(line);
+  renderMemo();
+}
+
+void MainForm::setMemoLines(const std::vector<std::string>& lines) {
+  memoLines_ = lines;
+  renderMemo();
+}
+
+void MainForm::setProgressMaximum(std::int32_t maximum) {
+  progressMaximum_ = maximum;
+  if (progressPosition_ > progressMaximum_) {
+    progressPosition_ = progressMaximum_;
+  }
+  renderProgress();
+}
+
+void MainForm::setProgressPosition(std::int32_t position) {
+  progressPosition_ =
+      position < 0 ? 0 : (position > progressMaximum_ ? progressMaximum_ : position);
+  renderProgress();
+}
+
 }  // namespace zk

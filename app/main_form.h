@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/common/startup_sequence.h"
 #include "core/user_interface.h"
@@ -49,6 +51,17 @@ class MainForm : public UserInterface, public ProgramFields {
   // The archive object of the running update action.
   ArchiveSlot archive;
 
+  // The memo's lines and the progress bar's range, kept here and shown by the
+  // window's toolkit.
+  void memoClear() override;
+  void memoAddLine(const std::string& line) override;
+  void setMemoLines(const std::vector<std::string>& lines) override;
+  std::vector<std::string> memoLines() const override { return memoLines_; }
+  void setProgressMaximum(std::int32_t maximum) override;
+  std::int32_t progressMaximum() const override { return progressMaximum_; }
+  void setProgressPosition(std::int32_t position) override;
+  std::int32_t progressPosition() const override { return progressPosition_; }
+
   // Settings file, status bar, licence year and the server URLs.
   void local_baglanti_kontrol();
   // Fetches url with IdHTTP1 and stores the whole body at targetPath.
@@ -69,6 +82,10 @@ class MainForm : public UserInterface, public ProgramFields {
 
   // Runs the handler of a click on the control; nothing for controls without one.
   void runClickHandler(const std::string& control);
+  // Show memoLines() in the memo; progressPosition() of progressMaximum() in
+  // the bar (a bar of range 0 is drawn empty).
+  virtual void renderMemo() = 0;
+  virtual void renderProgress() = 0;
 
  private:
   void showClock();
@@ -78,6 +95,9 @@ class MainForm : public UserInterface, public ProgramFields {
 
   Tdm* dm_ = nullptr;
   int busyDepth_ = 0;
+  std::vector<std::string> memoLines_;
+  std::int32_t progressMaximum_ = 100;
+  std::int32_t progressPosition_ = 0;
   std::map<std::string, std::function<void()>> handlers_;
 };
 

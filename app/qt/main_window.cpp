@@ -132,8 +132,7 @@ void TForm1::buildControls() {
         memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         memo_->setFont(designFont(design));
-        memoLines_ = {std::string(design.caption)};
-        renderMemo();
+        setMemoLines({std::string(design.caption)});
         control = memo_;
         break;
       }
@@ -277,25 +276,10 @@ void TForm1::click(const std::string& name) {
 
 void TForm1::renderMemo() {
   QStringList lines;
-  for (const std::string& line : memoLines_) {
+  for (const std::string& line : memoLines()) {
     lines << q(line);
   }
   memo_->setPlainText(lines.join('\n'));
-}
-
-void TForm1::memoClear() {
-  memoLines_.clear();
-  renderMemo();
-}
-
-void TForm1::memoAddLine(const std::string& line) {
-  memoLines_.push_back(line);
-  renderMemo();
-}
-
-void TForm1::setMemoLines(const std::vector<std::string>& lines) {
-  memoLines_ = lines;
-  renderMemo();
 }
 
 void TForm1::setStatusPanel(int index, const std::string& text) {
@@ -306,21 +290,11 @@ std::string TForm1::statusPanel(int index) const {
   return panels_[index]->text().toStdString();
 }
 
-void TForm1::setProgressMaximum(std::int32_t maximum) {
-  progressMaximum_ = maximum;
-  if (progressPosition_ > progressMaximum_) {
-    progressPosition_ = progressMaximum_;
-  }
+void TForm1::renderProgress() {
   // The toolkit's bar animates a busy state for an empty range; an empty bar
   // is what the user should see.
-  progressBar_->setRange(0, maximum > 0 ? maximum : 1);
-  progressBar_->setValue(progressPosition_ > 0 ? progressPosition_ : 0);
-}
-
-void TForm1::setProgressPosition(std::int32_t position) {
-  progressPosition_ =
-      position < 0 ? 0 : (position > progressMaximum_ ? progressMaximum_ : position);
-  progressBar_->setValue(progressPosition_);
+  progressBar_->setRange(0, progressMaximum() > 0 ? progressMaximum() : 1);
+  progressBar_->setValue(progressPosition());
 }
 
 void TForm1::repaintProgress() {

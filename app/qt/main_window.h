@@ -33,16 +33,8 @@ class TForm1 : public QWidget, public MainForm {
   void setEnabled(const std::string& control, bool enabled) override;
   bool isEnabled(const std::string& control) const override;
   void click(const std::string& control) override;
-  void memoClear() override;
-  void memoAddLine(const std::string& line) override;
-  void setMemoLines(const std::vector<std::string>& lines) override;
-  std::vector<std::string> memoLines() const override { return memoLines_; }
   void setStatusPanel(int index, const std::string& text) override;
   std::string statusPanel(int index) const override;
-  void setProgressMaximum(std::int32_t maximum) override;
-  std::int32_t progressMaximum() const override { return progressMaximum_; }
-  void setProgressPosition(std::int32_t position) override;
-  std::int32_t progressPosition() const override { return progressPosition_; }
   void repaintProgress() override;
   void pump() override;
   void messageBox(const std::string& text) override;
@@ -54,6 +46,8 @@ class TForm1 : public QWidget, public MainForm {
   bool quitRequested() const { return quitRequested_; }
 
  protected:
+  void renderMemo() override;
+  void renderProgress() override;
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
@@ -67,17 +61,13 @@ class TForm1 : public QWidget, public MainForm {
   QWidget* widget(const std::string& name) const;
   QLabel* label(const std::string& name) const;
   void fitLabel(QLabel* label);
-  void renderMemo();
 
   std::map<std::string, QWidget*> widgets_;
   std::map<std::string, LabelAnchor> labelAnchors_;
-  std::vector<std::string> memoLines_;
   QPlainTextEdit* memo_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QLabel* panels_[3] = {};
   QTimer* timer_ = nullptr;
-  std::int32_t progressMaximum_ = 100;
-  std::int32_t progressPosition_ = 0;
   bool hourglass_ = false;
   bool quitRequested_ = false;
   bool shownOnce_ = false;

@@ -8,10 +8,10 @@
 
 #include "app/default_handling.h"
 #include "app/dialogs.h"
+#include "app/program_start.h"
 #include "app/qt/automation.h"
 #include "app/qt/main_window.h"
 #include "settings/data_module.h"
-#include "settings/firebird_client.h"
 
 namespace zk {
 namespace {
@@ -39,13 +39,8 @@ int runProgram(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   substituteFonts();
 
-  // The data module comes before any window: without the database client
-  // library the program cannot run at all.
-  std::unique_ptr<Tdm> dm;
-  try {
-    dm = std::make_unique<Tdm>();
-  } catch (const DatabaseClientLoadError& failure) {
-    showErrorBox("Application Error", failure.applicationErrorText(argc > 0 ? argv[0] : ""));
+  const std::unique_ptr<Tdm> dm = createDataModule(argc > 0 ? argv[0] : "");
+  if (!dm) {
     return 1;
   }
 

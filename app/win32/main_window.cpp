@@ -186,8 +186,7 @@ void TForm1::createControls() {
         break;
       case ControlKind::Memo:
         memo_ = child;
-        memoLines_ = {std::string(design->caption)};
-        renderMemo();
+        setMemoLines({std::string(design->caption)});
         break;
       case ControlKind::ProgressBar:
         progressBar_ = child;
@@ -314,26 +313,12 @@ void TForm1::click(const std::string& name) {
 }
 
 void TForm1::renderMemo() {
+  const std::vector<std::string> lines = memoLines();
   std::string text;
-  for (std::size_t i = 0; i < memoLines_.size(); ++i) {
-    text += (i > 0 ? "\r\n" : "") + memoLines_[i];
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    text += (i > 0 ? "\r\n" : "") + lines[i];
   }
   SetWindowTextW(memo_, widen(text).c_str());
-}
-
-void TForm1::memoClear() {
-  memoLines_.clear();
-  renderMemo();
-}
-
-void TForm1::memoAddLine(const std::string& line) {
-  memoLines_.push_back(line);
-  renderMemo();
-}
-
-void TForm1::setMemoLines(const std::vector<std::string>& lines) {
-  memoLines_ = lines;
-  renderMemo();
 }
 
 void TForm1::setStatusPanel(int index, const std::string& text) {
@@ -346,19 +331,9 @@ std::string TForm1::statusPanel(int index) const {
   return panels_[index];
 }
 
-void TForm1::setProgressMaximum(std::int32_t maximum) {
-  progressMaximum_ = maximum;
-  if (progressPosition_ > progressMaximum_) {
-    progressPosition_ = progressMaximum_;
-  }
-  SendMessageW(progressBar_, PBM_SETRANGE32, 0, maximum > 0 ? maximum : 1);
-  SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(std::max(progressPosition_, 0)), 0);
-}
-
-void TForm1::setProgressPosition(std::int32_t position) {
-  progressPosition_ =
-      position < 0 ? 0 : (position > progressMaximum_ ? progressMaximum_ : position);
-  SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(progressPosition_), 0);
+void TForm1::renderProgress() {
+  SendMessageW(progressBar_, PBM_SETRANGE32, 0, progressMaximum() > 0 ? progressMaximum() : 1);
+  SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(progressPosition()), 0);
 }
 
 void TForm1::repaintProgress() {

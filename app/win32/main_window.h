@@ -38,16 +38,8 @@ class TForm1 : public MainForm {
   void setEnabled(const std::string& control, bool enabled) override;
   bool isEnabled(const std::string& control) const override;
   void click(const std::string& control) override;
-  void memoClear() override;
-  void memoAddLine(const std::string& line) override;
-  void setMemoLines(const std::vector<std::string>& lines) override;
-  std::vector<std::string> memoLines() const override { return memoLines_; }
   void setStatusPanel(int index, const std::string& text) override;
   std::string statusPanel(int index) const override;
-  void setProgressMaximum(std::int32_t maximum) override;
-  std::int32_t progressMaximum() const override { return progressMaximum_; }
-  void setProgressPosition(std::int32_t position) override;
-  std::int32_t progressPosition() const override { return progressPosition_; }
   void repaintProgress() override;
   void pump() override;
   void messageBox(const std::string& text) override;
@@ -68,6 +60,8 @@ class TForm1 : public MainForm {
   int scaled(int designPixels) const;
 
  private:
+  void renderMemo() override;
+  void renderProgress() override;
   struct Control {
     const ControlDesign* design;
     HWND window;
@@ -84,7 +78,6 @@ class TForm1 : public MainForm {
   void drawButton(const DRAWITEMSTRUCT& item);
   void userClick(const std::string& name);
   void timerTick();
-  void renderMemo();
   void dispatch(MSG& message);
   Control& control(const std::string& name);
   const Control& control(const std::string& name) const;
@@ -99,9 +92,6 @@ class TForm1 : public MainForm {
   HWND progressBar_ = nullptr;
   HWND statusBar_ = nullptr;
   std::string panels_[3];
-  std::vector<std::string> memoLines_;
-  std::int32_t progressMaximum_ = 100;
-  std::int32_t progressPosition_ = 0;
   bool hourglass_ = false;
   bool quitRequested_ = false;
   int exitCode_ = 0;

@@ -11,10 +11,10 @@
 
 #include "app/default_handling.h"
 #include "app/dialogs.h"
+#include "app/program_start.h"
 #include "app/win32/automation.h"
 #include "app/win32/main_window.h"
 #include "settings/data_module.h"
-#include "settings/firebird_client.h"
 
 namespace zk {
 
@@ -25,13 +25,8 @@ int runProgram(int argc, char** argv) {
                                 ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
-  // The data module comes before any window: without the database client
-  // library the program cannot run at all.
-  std::unique_ptr<Tdm> dm;
-  try {
-    dm = std::make_unique<Tdm>();
-  } catch (const DatabaseClientLoadError& failure) {
-    showErrorBox("Application Error", failure.applicationErrorText(program));
+  const std::unique_ptr<Tdm> dm = createDataModule(program);
+  if (!dm) {
     return 1;
   }
 

@@ -25,6 +25,10 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
 
+// Wine may hold a starting process for up to 10 s while it starts its
+// desktop process; the waits for the programs leave room for that.
+constexpr auto kProgramStart = 30s;
+
 const char* const kPrograms[] = {"zelvak.exe", "mobil.exe", "zkbck.exe", "yazdir.exe"};
 
 Lines memoLines(const std::string& text) {
@@ -89,7 +93,7 @@ TEST_F(WindowsProgram, AutomaticUpdateReplacesEveryModuleStopsTheProgramsAndStar
     const std::string mark = temp.file(std::string(name) + ".running");
     running.push_back(std::make_unique<test::ChildProcess>(
         test::nativePath(install + "/" + name), Lines{"--mark", test::nativePath(mark)}));
-    ASSERT_TRUE(test::waitForMark(mark)) << name;
+    ASSERT_TRUE(test::waitForMark(mark, kProgramStart)) << name;
   }
   const auto installedBefore = installedFiles();
 
@@ -135,7 +139,7 @@ TEST_F(WindowsProgram, AutomaticUpdateReplacesEveryModuleStopsTheProgramsAndStar
   EXPECT_EQ(program.standardError(), "");
 
   for (std::size_t i = 0; i < running.size(); ++i) {
-    EXPECT_TRUE(running[i]->waitForEnd(10s)) << kPrograms[i] << " was not stopped";
+    EXPECT_TRUE(running[i]->waitForEnd(kProgramStart)) << kPrograms[i] << " was not stopped";
     EXPECT_TRUE(running[i]->endedByKill()) << kPrograms[i];
   }
 
@@ -166,7 +170,7 @@ TEST_F(WindowsProgram, AutomaticUpdateReplacesEveryModuleStopsTheProgramsAndStar
 
   // The new main program was started once, in the installation.
   ASSERT_EQ(started.size(), 1u) << "zelvak.exe started by the run";
-  const auto mark = test::waitForMark(startMark, 10s);
+  const auto mark = test::waitForMark(startMark, kProgramStart);
   ASSERT_TRUE(mark) << "the started main program did not run";
   EXPECT_EQ(mark->pid, started[0]);
   EXPECT_EQ(mark->workingDirectory, test::nativePath(install));

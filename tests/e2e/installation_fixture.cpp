@@ -74,16 +74,6 @@ std::vector<ModuleArchive> moduleArchives(const std::string& version) {
   return all;
 }
 
-const ModuleArchive& moduleArchive(const std::vector<ModuleArchive>& all,
-                                   const std::string& archive) {
-  for (const ModuleArchive& module : all) {
-    if (module.archive == archive) {
-      return module;
-    }
-  }
-  throw std::runtime_error("no archive " + archive);
-}
-
 std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix) {
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -248,34 +238,13 @@ std::optional<StandInMark> InstallationTest::startedMainProgram(std::chrono::mil
 }
 
 std::map<std::string, std::string> InstallationTest::installedFiles() const {
-  static const std::set<std::string> fetched{platform::kArchiveLibraryFile,
-                                             std::string(catalogue::kLogoFile),
-                                             std::string(catalogue::kAnnouncementFile)};
-  std::map<std::string, std::string> files;
-  for (auto it = fs::recursive_directory_iterator(install); it != fs::end(it); ++it) {
-    const std::string relative = fs::relative(it->path(), install).string();
-    if (relative == catalogue::kUpdateFolder) {
-      it.disable_recursion_pending();
-      continue;
-    }
-    if (it->is_regular_file() && fetched.count(relative) == 0) {
-      files[relative] = readFile(it->path().string());
-    }
-  }
-  return files;
+  return installationFiles(install,
+                           {platform::kArchiveLibraryFile, std::string(catalogue::kLogoFile),
+                            std::string(catalogue::kAnnouncementFile)});
 }
 
 std::map<std::string, std::string> InstallationTest::serverNewFiles() const {
-  std::map<std::string, std::string> files;
-  for (const ModuleArchive& module : newArchives) {
-    for (const RarItem& item : module.items) {
-      if (const auto target = module.installs.find(item.name); target != module.installs.end()) {
-        files[target->second] = item.data;
-      }
-    }
-  }
-  files["verrp.txt"] = versionOf("verrp.txt").server;
-  return files;
+  return installedByUpdate(newArchives, versionOf("verrp.txt").server);
 }
 
 }  // namespace zk::test

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/helpers/stand_in.h"
+#include "tests/support/module_archives.h"
 #include "tests/support/program_run.h"
 #include "tests/support/rar_writer.h"
 #include "tests/support/temp_folder.h"
@@ -18,21 +19,9 @@ namespace zk::test {
 
 inline constexpr const char* kYear = "2027";
 
-// One module archive of the update server and where its items are installed.
-struct ModuleArchive {
-  std::string archive;      // "zelvak.rar"
-  std::string versionFile;  // "verzk.txt"
-  std::vector<RarItem> items;
-  // Installation path (relative to the working directory) of each item that
-  // an update installs there; the other items stay in the staging folder.
-  std::map<std::string, std::string> installs;
-};
-
 // The five archives at a version ("new": the server's, "old": an earlier
 // one), built from the stand-in program so that installed programs run.
 std::vector<ModuleArchive> moduleArchives(const std::string& version);
-const ModuleArchive& moduleArchive(const std::vector<ModuleArchive>& all,
-                                   const std::string& archive);
 
 // What guncelleme printed, read as lines.
 std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix);

@@ -95,16 +95,6 @@ std::vector<ModuleArchive> moduleArchives(const std::string& version) {
   return all;
 }
 
-const ModuleArchive& moduleArchive(const std::vector<ModuleArchive>& all,
-                                   const std::string& archive) {
-  for (const ModuleArchive& module : all) {
-    if (module.archive == archive) {
-      return module;
-    }
-  }
-  throw std::runtime_error("no archive " + archive);
-}
-
 void UpdateSiteTest::SetUp() {
   if (!windowsCanBeShown()) {
     GTEST_SKIP() << "no windows can be shown in this session (Wine needs a display): run the "
@@ -256,33 +246,12 @@ ProgramWindow& UpdateSiteTest::startProgram(const std::string& rootUrl) {
 }
 
 std::map<std::string, std::string> UpdateSiteTest::installedFiles() const {
-  static const std::set<std::string> fetched{"7z.dll", std::string(catalogue::kLogoFile),
-                                             std::string(catalogue::kAnnouncementFile)};
-  std::map<std::string, std::string> files;
-  for (auto it = fs::recursive_directory_iterator(install); it != fs::end(it); ++it) {
-    const std::string relative = fs::relative(it->path(), install).generic_string();
-    if (relative == catalogue::kUpdateFolder) {
-      it.disable_recursion_pending();
-      continue;
-    }
-    if (it->is_regular_file() && fetched.count(relative) == 0) {
-      files[relative] = readFile(it->path().string());
-    }
-  }
-  return files;
+  return installationFiles(install, {"7z.dll", std::string(catalogue::kLogoFile),
+                                     std::string(catalogue::kAnnouncementFile)});
 }
 
 std::map<std::string, std::string> UpdateSiteTest::serverNewFiles() const {
-  std::map<std::string, std::string> files;
-  for (const ModuleArchive& module : newArchives) {
-    for (const RarItem& item : module.items) {
-      if (const auto target = module.installs.find(item.name); target != module.installs.end()) {
-        files[target->second] = item.data;
-      }
-    }
-  }
-  files["verrp.txt"] = versionOf("verrp.txt").server;
-  return files;
+  return installedByUpdate(newArchives, versionOf("verrp.txt").server);
 }
 
 }  // namespace zk::test

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/e2e_win32/program_window.h"
+#include "tests/support/module_archives.h"
 #include "tests/support/rar_writer.h"
 #include "tests/support/temp_folder.h"
 
@@ -33,23 +34,11 @@ inline constexpr VersionPair kVersions[] = {
     {"verrp.txt", "30", "31"}, {"verdl.txt", "3", "4"},
 };
 
-// One module archive of the update server and where its items are installed.
-struct ModuleArchive {
-  std::string archive;      // "zelvak.rar"
-  std::string versionFile;  // "verzk.txt"
-  std::vector<RarItem> items;
-  // Installation path (relative to the working directory) of each item that
-  // an update installs there; the other items stay in the staging folder.
-  std::map<std::string, std::string> installs;
-};
-
 // The five archives at a version ("new": the server's, "old": what the
 // installation holds). The programs are the stand-in program with a trailer,
 // so installed programs run; the bundle's "gds32.dll" is the test database
 // client, so the library the program loads stays a working one.
 std::vector<ModuleArchive> moduleArchives(const std::string& version);
-const ModuleArchive& moduleArchive(const std::vector<ModuleArchive>& all,
-                                   const std::string& archive);
 
 class UpdateSiteTest : public ::testing::Test {
  protected:

@@ -255,7 +255,7 @@ echo "programs installed:"
 for program in zelvak.exe mobil.exe zkbck.exe yazdir.exe; do
   printf '  %-11s %s\n' "$program" "$(grep -a -o 'ZELVAK-DEMO .*' "$install/$program" | tail -n 1)"
 done
-older="$(cd "$install" && grep -L 'version 4' ./*.dll ./*.manifest 2>/dev/null | sed 's|^\./||' | tr '\n' ' ')"
+older="$(cd "$install" && grep -L 'version 4' ./*.dll ./*.manifest 2>/dev/null | sed 's|^\./||' | { grep -v '^7z\.dll$' || true; } | paste -sd ' ' -)" || true
 echo "DLL bundle: $(grep -l 'version 4' "$install"/*.dll "$install"/*.manifest 2>/dev/null | wc -l) of 16 libraries at version 4${older:+ (older: $older)}"
 if [ "$windows" = 1 ] && [[ " $older " == *" gds32.dll "* ]]; then
   echo "  gds32.dll is loaded by guncelleme.exe itself, and Windows does not let a loaded library be replaced"

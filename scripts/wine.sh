@@ -36,6 +36,11 @@ start() {
   wineserver -p </dev/null >/dev/null 2>&1
   wineboot -i </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1
+  # Wine draws the caption buttons with its Marlett font (fonts-wine), which
+  # this Wine does not find in its own data folder.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+  fi
   if [ -f "$dir/xvfb.pid" ]; then
     # The virtual display has no window manager. Windows draw their own
     # caption and frame, as on Windows, so a picture of a window shows its

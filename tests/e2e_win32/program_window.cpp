@@ -100,7 +100,8 @@ BOOL CALLBACK matchMainWindow(HWND window, LPARAM data) {
 
 ProgramWindow::ProgramWindow(const std::string& program, const std::string& folder,
                              const std::map<std::string, std::string>& environment,
-                             const std::string& outputFolder)
+                             const std::string& outputFolder,
+                             const std::vector<std::string>& arguments)
     : outputFile_(outputFolder + "/standard-output.txt"),
       errorFile_(outputFolder + "/standard-error.txt") {
   const platform::win32::Handle output(openOutput(outputFile_));
@@ -116,6 +117,10 @@ ProgramWindow::ProgramWindow(const std::string& program, const std::string& fold
   startup.hStdError = error.get();
   const std::wstring path = widen(nativePath(program));
   std::wstring commandLine = L"\"" + path + L"\"";
+  for (const std::string& argument : arguments) {
+    const std::wstring word = widen(argument);
+    commandLine += word.find(L' ') == std::wstring::npos ? L" " + word : L" \"" + word + L"\"";
+  }
   std::wstring block = environmentBlock(environment);
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,

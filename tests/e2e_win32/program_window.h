@@ -20,11 +20,12 @@ class ProgramWindow {
  public:
   // Starts `program` with `folder` as its working directory and this
   // process's environment with `environment` on top (an empty value removes
-  // a variable). Standard output and
-  // standard error go to files in `outputFolder`; standard input is empty.
+  // a variable), with `arguments` (quoted when they hold a blank; none may hold a quote) after
+  // its name. Standard output and standard error go to files in
+  // `outputFolder`; standard input is empty.
   ProgramWindow(const std::string& program, const std::string& folder,
                 const std::map<std::string, std::string>& environment,
-                const std::string& outputFolder);
+                const std::string& outputFolder, const std::vector<std::string>& arguments = {});
   // A program still running then is ended.
   ~ProgramWindow();
   ProgramWindow(const ProgramWindow&) = delete;

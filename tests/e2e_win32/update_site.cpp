@@ -163,7 +163,8 @@ void UpdateSiteTest::writeEarlierStaging() {
   }
 }
 
-ProgramWindow& UpdateSiteTest::startProgram(const std::string& rootUrl) {
+ProgramWindow& UpdateSiteTest::startProgram(const std::string& rootUrl,
+                                            const std::vector<std::string>& arguments) {
   const std::map<std::string, std::string> environment{
       {"ZELVAK_UPDATE_ROOT", rootUrl},
       {"ZK_CONNECTIVITY", "online"},
@@ -174,7 +175,8 @@ ProgramWindow& UpdateSiteTest::startProgram(const std::string& rootUrl) {
       // The stand-in started as the main program writes where it runs.
       {"ZK_STANDIN_MARK", nativePath(startMark)},
   };
-  program_ = std::make_unique<ProgramWindow>(kProgram, install, environment, temp.path());
+  program_ =
+      std::make_unique<ProgramWindow>(kProgram, install, environment, temp.path(), arguments);
   return *program_;
 }
 

@@ -61,7 +61,8 @@ class UpdateSiteTest : public ::testing::Test {
   // Starts guncelleme.exe in the installation against the update server
   // root URL, message boxes written to standard error instead of shown. The
   // program, and the main program it started, end with the test at the latest.
-  ProgramWindow& startProgram(const std::string& rootUrl);
+  ProgramWindow& startProgram(const std::string& rootUrl,
+                              const std::vector<std::string>& arguments = {});
   // Waits for the window and for the end of the server check that the first
   // clock tick starts.
   ::testing::AssertionResult waitForServerCheck(ProgramWindow& program);

@@ -1,5 +1,8 @@
 #include "app/main_form.h"
 
+#include "app/window_layout.h"
+#include "core/text_encoding.h"
+
 namespace zk {
 
 MainForm::MainForm(Tdm* dm) : dm_(dm) {
@@ -11,6 +14,20 @@ MainForm::MainForm(Tdm* dm) : dm_(dm) {
   handlers_["BitBtn5"] = [this] { BitBtn5Click(); };
   handlers_["BitBtn7"] = [this] { BitBtn7Click(); };
   handlers_["BitBtn8"] = [this] { BitBtn8Click(); };
+}
+
+std::optional<std::string> MainForm::findControl(const std::string& name) const {
+  for (const ControlDesign& control : windowDesign()) {
+    if (equalsIgnoringAsciiCase(std::string(control.name), name)) {
+      return std::string(control.name);
+    }
+  }
+  for (const char* component : {"Timer1", "IdHTTP1"}) {
+    if (equalsIgnoringAsciiCase(component, name)) {
+      return std::string(component);
+    }
+  }
+  return std::nullopt;
 }
 
 void MainForm::setClickHandler(const std::string& control, std::function<void()> handler) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ class MainForm : public UserInterface, public ProgramFields {
   HttpClient IdHTTP1;
   // The archive object of the running update action.
   ArchiveSlot archive;
+
+  // Every control of the window's design, Timer1 and IdHTTP1.
+  std::optional<std::string> findControl(const std::string& name) const override;
 
   // The memo's lines and the progress bar's range, kept here and shown by the
   // window's toolkit.

@@ -237,20 +237,6 @@ std::string TForm1::caption(const std::string& name) const {
   return control->windowTitle().toStdString();
 }
 
-std::optional<std::string> TForm1::findControl(const std::string& name) const {
-  for (const auto& [known, unused] : widgets_) {
-    if (equalsIgnoringAsciiCase(known, name)) {
-      return known;
-    }
-  }
-  for (const char* component : {"Timer1", "IdHTTP1"}) {
-    if (equalsIgnoringAsciiCase(component, name)) {
-      return std::string(component);
-    }
-  }
-  return std::nullopt;
-}
-
 void TForm1::setFontColor(const std::string& name, Rgb color) {
   setTextColor(widget(name), QPalette::WindowText, color);
 }

@@ -273,20 +273,6 @@ std::string TForm1::caption(const std::string& name) const {
   return control(name).caption;
 }
 
-std::optional<std::string> TForm1::findControl(const std::string& name) const {
-  for (const auto& [known, unused] : controls_) {
-    if (equalsIgnoringAsciiCase(known, name)) {
-      return known;
-    }
-  }
-  for (const char* component : {"Timer1", "IdHTTP1"}) {
-    if (equalsIgnoringAsciiCase(component, name)) {
-      return std::string(component);
-    }
-  }
-  return std::nullopt;
-}
-
 void TForm1::setFontColor(const std::string& name, Rgb color) {
   Control& entry = control(name);
   entry.color = color;

@@ -32,7 +32,6 @@ class TForm1 : public MainForm {
   // UserInterface
   void setCaption(const std::string& control, const std::string& text) override;
   std::string caption(const std::string& control) const override;
-  std::optional<std::string> findControl(const std::string& name) const override;
   void setFontColor(const std::string& control, Rgb color) override;
   Rgb fontColor(const std::string& control) const override;
   void setEnabled(const std::string& control, bool enabled) override;

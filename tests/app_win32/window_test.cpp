@@ -20,6 +20,13 @@
 namespace zk::test {
 namespace {
 
+// A window whose clock only counts its ticks.
+class Ticking : public TForm1 {
+ public:
+  void Timer1Timer() override { ++ticks; }
+  int ticks = 0;
+};
+
 class NativeWindow : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -223,11 +230,6 @@ TEST_F(NativeWindow, MemoStatusBarAndProgressBarShowWhatTheProgramSets) {
 }
 
 TEST_F(NativeWindow, TheClockTicksEverySecondOnceTheTimerIsOn) {
-  class Ticking : public TForm1 {
-   public:
-    void Timer1Timer() override { ++ticks; }
-    int ticks = 0;
-  };
   form.reset();
   auto ticking = std::make_unique<Ticking>();
   ticking->showCentred();
@@ -276,11 +278,6 @@ TEST_F(NativeWindow, AFailureLeavingAUserClickIsShownInTheErrorBoxAndTheWindowGo
 }
 
 TEST_F(NativeWindow, AMessageBoxHasOneOkButtonNoIconAndTheClockTicksBehindIt) {
-  class Ticking : public TForm1 {
-   public:
-    void Timer1Timer() override { ++ticks; }
-    int ticks = 0;
-  };
   form.reset();
   auto ticking = std::make_unique<Ticking>();
   ticking->showCentred();

@@ -22,15 +22,6 @@ std::string environment(const char* name) {
   return value != nullptr ? value : "";
 }
 
-const VersionPair& versionOf(const std::string& file) {
-  for (const VersionPair& pair : kVersions) {
-    if (file == pair.file) {
-      return pair;
-    }
-  }
-  throw std::runtime_error("no version file " + file);
-}
-
 void writeExecutable(const std::string& path, const std::string& bytes) {
   writeFile(path, bytes);
   chmod(path.c_str(), 0755);
@@ -40,38 +31,8 @@ void writeExecutable(const std::string& path, const std::string& bytes) {
 
 std::vector<ModuleArchive> moduleArchives(const std::string& version) {
   const std::string standIn = readFile(standInProgram());
-  const auto program = [&](const char* name) {
-    return RarItem::file(name, demoProgram(standIn, name, version));
-  };
-  std::vector<ModuleArchive> all;
-  all.push_back({"zelvak.rar",
-                 "verzk.txt",
-                 {program("zelvak.exe"), RarItem::file("zelvak.chm", "yardım " + version + "\n")},
-                 {{"zelvak.exe", "zelvak.exe"}}});
-  all.push_back({"mobil.rar",
-                 "vermb.txt",
-                 {program("mobil.exe"), program("zkbck.exe")},
-                 {{"mobil.exe", "mobil.exe"}, {"zkbck.exe", "zkbck.exe"}}});
-  all.push_back(
-      {"yazdir.rar", "verpr.txt", {program("yazdir.exe")}, {{"yazdir.exe", "yazdir.exe"}}});
-  ModuleArchive reports{"report.rar", "verrp.txt", {}, {}};
-  for (const char* name : {"cari_hesap.fr3", "Faturalar/e-fatura.fr3", "Stok/stok_listesi.fr3"}) {
-    reports.items.push_back(
-        RarItem::file(name, "<report name=\"" + std::string(name) + "\" v=" + version + "/>\n"));
-    reports.installs[name] = std::string("report/") + name;
-  }
-  all.push_back(reports);
-  ModuleArchive bundle{"dll.rar", "verdl.txt", {}, {}};
-  const VersionPair& dll = versionOf("verdl.txt");
-  for (std::string_view entry : ModuleCatalogue::dllBundle()) {
-    const std::string name(entry);
-    bundle.items.push_back(RarItem::file(
-        name, name == "verdl.txt" ? std::string(version == "new" ? dll.server : dll.installed)
-                                  : "library " + name + " " + version + "\n"));
-    bundle.installs[name] = name;
-  }
-  all.push_back(bundle);
-  return all;
+  return buildModuleArchives(
+      version, [&](const std::string& name) { return demoProgram(standIn, name, version); });
 }
 
 std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix) {

@@ -89,15 +89,4 @@ class InstallationTest : public ::testing::Test {
   std::unique_ptr<AdoptedProcess> started;
 };
 
-// The version texts of the installation ("old") and the server ("new").
-struct VersionPair {
-  const char* file;
-  const char* installed;
-  const char* server;
-};
-inline constexpr VersionPair kVersions[] = {
-    {"verzk.txt", "11", "12"}, {"vermb.txt", "7", "8"}, {"verpr.txt", "4", "5"},
-    {"verrp.txt", "30", "31"}, {"verdl.txt", "3", "4"},
-};
-
 }  // namespace zk::test

@@ -31,15 +31,6 @@ const std::string kLogo(
     "\x00\x49\x45\x4e\x44\xae\x42\x60\x82",
     69);
 
-const VersionPair& versionOf(const std::string& file) {
-  for (const VersionPair& pair : kVersions) {
-    if (file == pair.file) {
-      return pair;
-    }
-  }
-  throw std::runtime_error("no version file " + file);
-}
-
 // Whether this session can show windows at all (Wine needs its display).
 bool windowsCanBeShown() {
   const HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
@@ -55,44 +46,14 @@ bool windowsCanBeShown() {
 
 std::vector<ModuleArchive> moduleArchives(const std::string& version) {
   const std::string standIn = readFile(standInProgram());
-  const auto program = [&](const char* name) {
-    return RarItem::file(name, standIn + "\nZELVAK-TEST " + name + " " + version + "\n");
-  };
-  std::vector<ModuleArchive> all;
-  all.push_back({"zelvak.rar",
-                 "verzk.txt",
-                 {program("zelvak.exe"), RarItem::file("zelvak.chm", "yardım " + version + "\n")},
-                 {{"zelvak.exe", "zelvak.exe"}}});
-  all.push_back({"mobil.rar",
-                 "vermb.txt",
-                 {program("mobil.exe"), program("zkbck.exe")},
-                 {{"mobil.exe", "mobil.exe"}, {"zkbck.exe", "zkbck.exe"}}});
-  all.push_back(
-      {"yazdir.rar", "verpr.txt", {program("yazdir.exe")}, {{"yazdir.exe", "yazdir.exe"}}});
-  ModuleArchive reports{"report.rar", "verrp.txt", {}, {}};
-  for (const char* name : {"cari_hesap.fr3", "Faturalar/e-fatura.fr3", "Stok/stok_listesi.fr3"}) {
-    reports.items.push_back(
-        RarItem::file(name, "<report name=\"" + std::string(name) + "\" v=" + version + "/>\n"));
-    reports.installs[name] = std::string("report/") + name;
-  }
-  all.push_back(reports);
-  ModuleArchive bundle{"dll.rar", "verdl.txt", {}, {}};
-  const VersionPair& dll = versionOf("verdl.txt");
   // A library with bytes appended still loads.
   const std::string client = readFile(kTestDatabaseClient);
-  for (std::string_view entry : ModuleCatalogue::dllBundle()) {
-    const std::string name(entry);
-    std::string data = "library " + name + " " + version + "\n";
-    if (name == "verdl.txt") {
-      data = version == "new" ? dll.server : dll.installed;
-    } else if (name == "gds32.dll") {
-      data = version == "new" ? client + "\nZELVAK-TEST gds32.dll new\n" : client;
-    }
-    bundle.items.push_back(RarItem::file(name, data));
-    bundle.installs[name] = name;
-  }
-  all.push_back(bundle);
-  return all;
+  return buildModuleArchives(
+      version,
+      [&](const std::string& name) {
+        return standIn + "\nZELVAK-TEST " + name + " " + version + "\n";
+      },
+      {{"gds32.dll", version == "new" ? client + "\nZELVAK-TEST gds32.dll new\n" : client}});
 }
 
 void UpdateSiteTest::SetUp() {

@@ -23,17 +23,6 @@ inline constexpr const char* kYear = "2027";
 inline constexpr const char* kCheckDone = "Sunucu Versiyon kontrolleri Yapıldı.";
 inline constexpr const char* kUpdateDone = "Otomatik Güncelleme Tamamlandı..";
 
-// The version texts of the installation ("old") and the server ("new").
-struct VersionPair {
-  const char* file;
-  const char* installed;
-  const char* server;
-};
-inline constexpr VersionPair kVersions[] = {
-    {"verzk.txt", "11", "12"}, {"vermb.txt", "7", "8"}, {"verpr.txt", "4", "5"},
-    {"verrp.txt", "30", "31"}, {"verdl.txt", "3", "4"},
-};
-
 // The five archives at a version ("new": the server's, "old": what the
 // installation holds). The programs are the stand-in program with a trailer,
 // so installed programs run; the bundle's "gds32.dll" is the test database
